@@ -1,0 +1,16 @@
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "platform/ProcessCommandStarter.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Startup::prepare(app);
+
+    ProcessCommandStarter commandStarter;
+    Form1 window(Form1::Services{&commandStarter});
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,116 @@
+#include "platform/TextFileReader.h"
+
+#include "platform/TextFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr qsizetype kChunk = 64 * 1024;
+}
+
+TextFileReader::TextFileReader()
+    : m_decoder("windows-1252")
+{
+}
+
+TextFileReader::~TextFileReader()
+{
+    close();
+}
+
+bool TextFileReader::open(const QString &path)
+{
+    close();
+    m_error = 0;
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        m_error = TextFile::NotRegularFile;
+        return false;
+    }
+    m_fd = fd;
+    m_eof = false;
+    return true;
+}
+
+QString TextFileReader::errorReason() const
+{
+    return TextFile::reasonText(m_error);
+}
+
+void TextFileReader::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_eof = true;
+    m_buffer.clear();
+    m_pos = 0;
+}
+
+bool TextFileReader::fill()
+{
+    if (m_eof)
+        return false;
+    if (m_pos > 0) {
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
+    }
+    const qsizetype old = m_buffer.size();
+    m_buffer.resize(old + kChunk);
+    ssize_t n;
+    do {
+        n = ::read(m_fd, m_buffer.data() + old, size_t(kChunk));
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        if (n < 0)
+            m_error = errno;
+        m_buffer.resize(old);
+        m_eof = true;
+        return false;
+    }
+    m_buffer.resize(old + n);
+    return true;
+}
+
+bool TextFileReader::atEnd()
+{
+    while (m_pos >= m_buffer.size()) {
+        if (!fill())
+            return true;
+    }
+    return false;
+}
+
+QString TextFileReader::readLine()
+{
+    if (atEnd())
+        return {};
+    qsizetype searchFrom = m_pos;
+    qsizetype newline;
+    while ((newline = m_buffer.indexOf('\n', searchFrom)) < 0) {
+        searchFrom = m_buffer.size() - m_pos; // offset survives the compaction in fill()
+        if (!fill()) {
+            newline = m_buffer.size();
+            break;
+        }
+        searchFrom += m_pos;
+    }
+    qsizetype end = newline;
+    if (end > m_pos && m_buffer.at(end - 1) == '\r')
+        --end;
+    const QString line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_pos, end - m_pos));
+    m_pos = newline < m_buffer.size() ? newline + 1 : m_buffer.size();
+    return line;
+}

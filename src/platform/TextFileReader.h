@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+
+// Reads a Windows-1252 text file line by line. CR LF ends a line, and so does
+// a lone LF; a last line without a line end is a line all the same. Only
+// regular files are opened, and opening never blocks.
+class TextFileReader
+{
+public:
+    TextFileReader();
+    ~TextFileReader();
+    TextFileReader(const TextFileReader &) = delete;
+    TextFileReader &operator=(const TextFileReader &) = delete;
+
+    // False when the file is missing, not a regular file or cannot be read;
+    // errorReason() then says why.
+    bool open(const QString &path);
+    QString errorReason() const;
+
+    // True once the last line has been read (or when nothing could be read).
+    bool atEnd();
+    // The next line without its line end; an empty text past the end.
+    QString readLine();
+    void close();
+
+private:
+    bool fill();
+
+    int m_fd = -1;
+    int m_error = 0;
+    bool m_eof = true;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    QStringDecoder m_decoder;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/TextFile.h"
+
+#include <QString>
+
+// One person's history file: where it lies, how its lines are laid out, how
+// a measurement is stored, and the rules that take sex, age and BMI back out.
+class PersonFile
+{
+public:
+    static QString fullName(const QString &firstName, const QString &lastName);
+    static QString path(const QString &fullName);
+
+    static QString sexWord(bool male, bool female);
+    static QString headerLine(const QString &fullName, const QString &sexWord, const QString &ageText);
+    static QString recordLine(const QString &dateText, const QString &weightText,
+                              const QString &heightText, const QString &bmiText);
+
+    // The first of the header's last 16 characters ("m" or "w" when the age
+    // has two characters).
+    static QString sexLetter(const QString &headerLine);
+    // The first two of the header's last 7 characters.
+    static QString storedAge(const QString &headerLine);
+    // The record line's last two characters.
+    static QString recordBmi(const QString &recordLine);
+
+    struct StoreResult
+    {
+        bool ok = true;
+        QString message; // for the user, naming the file and the reason
+    };
+
+    // Appends the record line to an existing file, or creates the file with
+    // header line, empty line and record line in one write.
+    static StoreResult store(const QString &path, const QString &headerLine, const QString &recordLine);
+};

@@ -1,0 +1,79 @@
+#include "platform/TextFileReader.h"
+#include "support/StationFolder.h"
+
+#include <QTest>
+
+#include <sys/stat.h>
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lines_data();
+    void lines();
+    void lineLongerThanOneRead();
+    void onlyRegularFilesOpen();
+};
+
+void TestTextFile::lines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("CR LF") << QByteArray("a\r\n\r\n  b\r\n") << QStringList{"a", "", "  b"};
+    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("LF only") << QByteArray("a\n\nb\n") << QStringList{"a", "", "b"};
+    QTest::newRow("lone CR stays inside") << QByteArray("a\rb\r\n") << QStringList{"a\rb"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("Windows-1252") << QByteArray("m\xE4nnlich \x80\r\n") << QStringList{"männlich €"};
+    QTest::newRow("NUL inside a line") << QByteArray("a\0b\n", 4) << QStringList{QString("a") + QChar(0) + "b"};
+}
+
+void TestTextFile::lines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+
+    StationFolder folder;
+    folder.write("f.txt", bytes);
+    TextFileReader reader;
+    QVERIFY(reader.open(folder.file("f.txt")));
+    QStringList read;
+    while (!reader.atEnd())
+        read << reader.readLine();
+    QCOMPARE(read, expected);
+}
+
+void TestTextFile::lineLongerThanOneRead()
+{
+    StationFolder folder;
+    const QByteArray longLine(300 * 1024, 'x');
+    folder.write("f.txt", "h\r\n" + longLine + "\r\nz");
+    TextFileReader reader;
+    QVERIFY(reader.open(folder.file("f.txt")));
+    QCOMPARE(reader.readLine(), QString("h"));
+    QCOMPARE(reader.readLine().size(), longLine.size());
+    QCOMPARE(reader.readLine(), QString("z"));
+    QVERIFY(reader.atEnd());
+}
+
+void TestTextFile::onlyRegularFilesOpen()
+{
+    StationFolder folder;
+    folder.write("real.txt", "x\r\n");
+    QVERIFY(QFile::link(folder.file("real.txt"), folder.file("link.txt")));
+    QVERIFY(::mkfifo(QFile::encodeName(folder.file("fifo.txt")).constData(), 0600) == 0);
+    QDir(folder.dataPath()).mkdir("dir.txt");
+
+    for (const char *name : {"link.txt", "fifo.txt", "dir.txt", "missing.txt"}) {
+        TextFileReader reader;
+        QVERIFY2(!reader.open(folder.file(name)), name);
+        QVERIFY(!reader.errorReason().isEmpty());
+        QVERIFY(reader.atEnd());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"

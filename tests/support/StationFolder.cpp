@@ -1,0 +1,59 @@
+#include "support/StationFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+StationFolder::StationFolder(bool createDataFolder)
+    : m_oldHome(qgetenv("HOME"))
+{
+    qputenv("HOME", m_dir.path().toLocal8Bit());
+    if (createDataFolder)
+        QDir(m_dir.path()).mkdir(QStringLiteral("Eigene Dateien"));
+}
+
+StationFolder::~StationFolder()
+{
+    qputenv("HOME", m_oldHome);
+    // Leave the folder removable even when a test took write access away.
+    QFile::setPermissions(dataPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString StationFolder::home() const
+{
+    return m_dir.path();
+}
+
+QString StationFolder::dataPath() const
+{
+    return m_dir.path() + QStringLiteral("/Eigene Dateien/");
+}
+
+void StationFolder::write(const QString &name, const QByteArray &bytes) const
+{
+    QFile f(file(name));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+QByteArray StationFolder::read(const QString &name) const
+{
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QMap<QString, QByteArray> StationFolder::snapshot() const
+{
+    QMap<QString, QByteArray> entries;
+    const QDir dir(dataPath());
+    for (const QFileInfo &info : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden)) {
+        QByteArray bytes;
+        if (info.isFile() && !info.isSymLink()) {
+            QFile f(info.filePath());
+            if (f.open(QIODevice::ReadOnly))
+                bytes = f.readAll();
+        }
+        entries.insert(info.fileName(), bytes);
+    }
+    return entries;
+}

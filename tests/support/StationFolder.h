@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away home folder with an empty data folder in it. $HOME points at
+// it while the object lives, so the program's files land there.
+class StationFolder
+{
+public:
+    explicit StationFolder(bool createDataFolder = true);
+    ~StationFolder();
+
+    QString home() const;
+    QString dataPath() const; // with trailing slash
+    QString file(const QString &name) const { return dataPath() + name; }
+
+    void write(const QString &name, const QByteArray &bytes) const;
+    QByteArray read(const QString &name) const;
+
+    // Every entry of the data folder with its bytes, to prove nothing changed.
+    QMap<QString, QByteArray> snapshot() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldHome;
+};
