@@ -3,8 +3,18 @@
 #   start-station.sh [PROGRAM [SAMPLES_DIR]]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-program=${1:-$here/../build/src/bmi-pondra}
-samples=${2:-$here/../data}
+
+# The installed copy (bin/bmi-pondra-start) gets the absolute paths under its
+# install prefix filled in here; in the source tree the placeholders stay and
+# the tree's own build and samples are used.
+installed_program='@BMI_INSTALLED_PROGRAM@'
+installed_samples='@BMI_INSTALLED_SAMPLES@'
+case $installed_program in
+  /*) default_program=$installed_program default_samples=$installed_samples ;;
+  *) default_program=$here/../build/src/bmi-pondra default_samples=$here/../data ;;
+esac
+program=${1:-$default_program}
+samples=${2:-$default_samples}
 data="$HOME/Eigene Dateien"
 
 # The program never creates its data folder; a first start here does, with
