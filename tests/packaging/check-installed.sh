@@ -16,10 +16,10 @@ need() {
   for tool in "$@"; do command -v "$tool" >/dev/null || missing+=("$tool"); done
   [ ${#missing[@]} -eq 0 ] || skip "not installed: ${missing[*]} (scripts/test.sh installs them)"
 }
-find_package() { deb=$(find "$deb_dir" -maxdepth 1 -name 'bmi-pondra_*.deb' 2>/dev/null | head -n 1); }
+find_package() { deb=$(find "$deb_dir" -maxdepth 1 -name 'bmi-pondra_*.deb' 2>/dev/null | head -n 1 || true); }
 need_package() {
   find_package
-  [ -n "$deb" ] && [ -d "$root" ] || skip "no package was built (see packaging_deb)"
+  if [ -z "$deb" ] || [ ! -d "$root" ]; then skip "no package was built (see packaging_deb)"; fi
 }
 
 # Same bytes as the samples in the source tree.
@@ -116,13 +116,15 @@ start)
   rc=0
   HOME=$home env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${start[@]}" >"$home.out" 2>"$home.err" || rc=$?
   [ $rc -eq 1 ] || fail "without a display the start script ended with $rc"
-  [ "$(wc -l <"$home.err")" -eq 1 ] && grep -q 'no display' "$home.err" \
-    || fail "without a display the start script said: $(cat "$home.err")"
+  if [ "$(wc -l <"$home.err")" -ne 1 ] || ! grep -q 'no display' "$home.err"; then
+    fail "without a display the start script said: $(cat "$home.err")"
+  fi
   [ "$(cat "$home/Eigene Dateien/bmi3.txt")" = $'Eigener Text\r' ] || fail "the start script overwrote bmi3.txt"
   cmp -s "$source/data/bmi5.txt" "$home/Eigene Dateien/bmi5.txt" || fail "the start script did not restore bmi5.txt"
 
   # On a real X server the window itself must appear.
   if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
+    # shellcheck disable=SC2016 # the inner script expands its own arguments
     HOME=$home xvfb-run -a -s '-screen 0 1280x1024x24' env -u QT_QPA_PLATFORM bash -c '
       "$@" & pid=$!
       for _ in $(seq 100); do
