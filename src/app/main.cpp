@@ -1,3 +1,4 @@
+#include "app/FirstPaintExit.h"
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "platform/ProcessCommandStarter.h"
@@ -11,6 +12,8 @@ int main(int argc, char *argv[])
 
     ProcessCommandStarter commandStarter;
     Form1 window(Form1::Services{&commandStarter});
+    if (FirstPaintExit::requested())
+        app.installEventFilter(new FirstPaintExit(&app));
     window.show();
     return app.exec();
 }

@@ -1,0 +1,18 @@
+// The yardstick for start-up: an empty Qt window of the station's size,
+// built with the same flags, ending at its first paint as the station does.
+#include "app/FirstPaintExit.h"
+
+#include <QApplication>
+#include <QWidget>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("bare"));
+    window.resize(799, 573);
+    if (FirstPaintExit::requested())
+        app.installEventFilter(new FirstPaintExit(&app));
+    window.show();
+    return app.exec();
+}
