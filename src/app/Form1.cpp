@@ -8,6 +8,7 @@
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 #include "records/TakeOver.h"
+#include "views/HistoryChart.h"
 
 #include <QDate>
 #include <QLabel>
@@ -275,6 +276,24 @@ void Form1::showHistoryTable()
 
 void Form1::drawHistoryChart()
 {
+    const HistoryChart chart = HistoryChart::read(PersonFile::path(PersonFile::fullName(text->text(), Text7->text())));
+    if (chart.status() != HistoryChart::Status::Read) {
+        MessageBox::information(this, chart.message());
+        return;
+    }
+
+    Text5->setText(chart.storedAge());
+    Text1->setText(QString());
+    Text2->setText(QString());
+    bmi->setText(QString());
+    // Any other letter (a one- or three-digit age shifts it) leaves the options alone.
+    const QString sex = chart.sexLetter();
+    if (sex == QLatin1String("m"))
+        Option1->setChecked(true);
+    else if (sex == QLatin1String("w"))
+        Option2->setChecked(true);
+
+    chart.draw(*surface);
 }
 
 void Form1::printReport()

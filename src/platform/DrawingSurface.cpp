@@ -3,12 +3,22 @@
 #include <QPainter>
 #include <QPaintEvent>
 
-namespace {
-constexpr qreal kTwipsPerPixel = 15.0;
+#include <algorithm>
+#include <cmath>
 
-QPointF toPixels(float x, float y)
+namespace {
+constexpr double kTwipsPerPixel = 15.0;
+
+// Every point lands on the nearest pixel, so a 1-pixel line at y always sits
+// on row round(y / 15) instead of wherever the rasterizer puts a fraction.
+int toPixel(float twips)
 {
-    return {x / kTwipsPerPixel, y / kTwipsPerPixel};
+    return int(std::floor(double(twips) / kTwipsPerPixel + 0.5));
+}
+
+QPoint toPixels(float x, float y)
+{
+    return {toPixel(x), toPixel(y)};
 }
 } // namespace
 
@@ -68,21 +78,29 @@ void DrawingSurface::segment(float x1, float y1, float x2, float y2)
 void DrawingSurface::box(float x1, float y1, float x2, float y2, const QColor &outline)
 {
     QPainter painter(&m_image);
-    const QRectF rect = QRectF(toPixels(x1, y1), toPixels(x2, y2)).normalized();
+    const QPoint a = toPixels(x1, y1);
+    const QPoint b = toPixels(x2, y2);
+    const int left = std::min(a.x(), b.x());
+    const int top = std::min(a.y(), b.y());
+    const int right = std::max(a.x(), b.x());
+    const int bottom = std::max(a.y(), b.y());
+    // The filling covers the corner pixels inclusive; the outline goes on top.
+    const QRect inside(left, top, right - left + 1, bottom - top + 1);
     switch (m_fillStyle) {
     case FillStyle::Transparent:
         break;
     case FillStyle::Solid:
-        painter.fillRect(rect, m_fillColor);
+        painter.fillRect(inside, m_fillColor);
         break;
     case FillStyle::CrossHatch:
-        // Transparent background mode: the back colour shows between the lines.
-        painter.fillRect(rect, QBrush(m_fillColor, Qt::CrossPattern));
+        // Only the hatch lines are painted: the back colour shows between them.
+        painter.fillRect(inside, QBrush(m_fillColor, Qt::CrossPattern));
         break;
     }
     preparePainter(painter, outline);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect);
+    // A stroked QRect covers one pixel more than its size: left..right, top..bottom.
+    painter.drawRect(QRect(left, top, right - left, bottom - top));
     update();
 }
 

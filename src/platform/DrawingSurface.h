@@ -4,7 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
-// The window's own drawing area, addressed in twips (15 to a logical pixel).
+// The window's own drawing area, addressed in twips (15 to a logical pixel;
+// a point lands on the nearest pixel).
 // It lies below every control and keeps what is drawn in a backing image, so
 // a drawing that another window covered comes back when uncovered.
 class DrawingSurface : public QWidget
