@@ -44,6 +44,16 @@ void TestTextFile::lines()
     while (!reader.atEnd())
         read << reader.readLine();
     QCOMPARE(read, expected);
+
+    // The bulk read keeps the same line rules, also after a first readLine().
+    QCOMPARE(TextFileReader::readLines(folder.file("f.txt")), std::optional<QStringList>(expected));
+    QVERIFY(reader.open(folder.file("f.txt")));
+    if (!expected.isEmpty()) {
+        const QStringList first{reader.readLine()};
+        QCOMPARE(first + reader.readAllLines(), expected);
+    }
+    QVERIFY(reader.atEnd());
+    QVERIFY(!reader.failed());
 }
 
 void TestTextFile::lineLongerThanOneRead()
@@ -57,6 +67,13 @@ void TestTextFile::lineLongerThanOneRead()
     QCOMPARE(reader.readLine().size(), longLine.size());
     QCOMPARE(reader.readLine(), QString("z"));
     QVERIFY(reader.atEnd());
+
+    QVERIFY(reader.open(folder.file("f.txt")));
+    QCOMPARE(reader.readLine(), QString("h"));
+    const QStringList rest = reader.readAllLines();
+    QCOMPARE(rest.size(), 2);
+    QCOMPARE(rest.at(0).size(), longLine.size());
+    QCOMPARE(rest.at(1), QString("z"));
 }
 
 void TestTextFile::onlyRegularFilesOpen()
@@ -72,6 +89,10 @@ void TestTextFile::onlyRegularFilesOpen()
         QVERIFY2(!reader.open(folder.file(name)), name);
         QVERIFY(!reader.errorReason().isEmpty());
         QVERIFY(reader.atEnd());
+        QVERIFY(reader.failed());
+        QString reason;
+        QVERIFY2(!TextFileReader::readLines(folder.file(name), &reason), name);
+        QCOMPARE(reason, reader.errorReason());
     }
 }
 
