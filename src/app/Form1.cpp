@@ -5,11 +5,14 @@
 #include "platform/FrameLine.h"
 #include "platform/ListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFileReader.h"
+#include "records/Assessment.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 #include "records/TakeOver.h"
 
 #include <QDate>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -266,6 +269,24 @@ void Form1::takeOver()
     if (!stored.ok) {
         MessageBox::information(this, stored.message);
         return;
+    }
+    showAssessment();
+}
+
+void Form1::showAssessment()
+{
+    const QStringList files = Assessment::files(bmi->text(), Text5->text(), Option2->isChecked());
+    for (const QString &file : files) {
+        const auto lines = TextFileReader::readLines(file);
+        if (!lines) {
+            // The list keeps the text of the files read so far: none for bmi0.
+            if (file == files.first())
+                List1->clear();
+            MessageBox::information(this, QStringLiteral("Bewertungsdatei fehlt: %1").arg(QDir::toNativeSeparators(file)));
+            return;
+        }
+        // Each file clears away what the one before it gave.
+        List1->setItems(*lines);
     }
 }
 
