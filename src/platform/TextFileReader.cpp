@@ -11,8 +11,28 @@
 #include <unistd.h>
 
 namespace {
+
 constexpr qsizetype kChunk = 64 * 1024;
+constexpr qsizetype kDecodePiece = 1024 * 1024;
+
+// Splits decoded text at LF, dropping a CR before it. Windows-1252 keeps CR
+// and LF as they are, so the text splits where the bytes would.
+void appendLines(const QString &text, QStringList &lines)
+{
+    qsizetype from = 0;
+    while (from < text.size()) {
+        qsizetype newline = text.indexOf(QLatin1Char('\n'), from);
+        if (newline < 0)
+            newline = text.size();
+        qsizetype end = newline;
+        if (end > from && text.at(end - 1) == QLatin1Char('\r'))
+            --end;
+        lines.append(text.sliced(from, end - from));
+        from = newline + 1;
+    }
 }
+
+} // namespace
 
 TextFileReader::TextFileReader()
     : m_decoder("windows-1252")
@@ -116,12 +136,8 @@ QString TextFileReader::readLine()
     return line;
 }
 
-QStringList TextFileReader::readAllLines()
+QByteArray TextFileReader::readRemainingBytes()
 {
-    QStringList lines;
-    if (m_fd < 0)
-        return lines;
-
     // What readLine() left in the buffer, then the rest of the file at once.
     QByteArray bytes = m_buffer.sliced(m_pos);
     m_buffer.clear();
@@ -147,22 +163,34 @@ QStringList TextFileReader::readAllLines()
             m_eof = true;
         }
     }
+    return bytes;
+}
 
-    // Windows-1252 keeps CR and LF as they are, so the decoded text splits
-    // at the same places as the bytes.
-    const QString text = m_decoder.decode(bytes);
-    bytes = QByteArray();
-    lines.reserve(text.count(QLatin1Char('\n')) + 1);
+QStringList TextFileReader::readAllLines()
+{
+    QStringList lines;
+    if (m_fd < 0)
+        return lines;
+    const QByteArray bytes = readRemainingBytes();
+
+    // Decoded in large pieces, each ending after a line feed, so no line is
+    // cut and the whole file never sits in memory twice as UTF-16.
+    const QByteArrayView all(bytes);
     qsizetype from = 0;
-    while (from < text.size()) {
-        qsizetype newline = text.indexOf(QLatin1Char('\n'), from);
-        if (newline < 0)
-            newline = text.size();
-        qsizetype end = newline;
-        if (end > from && text.at(end - 1) == QLatin1Char('\r'))
-            --end;
-        lines.append(text.sliced(from, end - from));
-        from = newline + 1;
+    while (from < all.size()) {
+        qsizetype to = std::min(all.size(), from + kDecodePiece);
+        if (to < all.size()) {
+            const qsizetype lastNewline = all.sliced(from, to - from).lastIndexOf('\n');
+            if (lastNewline >= 0) {
+                to = from + lastNewline + 1;
+            } else {
+                // One line longer than a piece: take all of it.
+                const qsizetype nextNewline = all.indexOf('\n', to);
+                to = nextNewline >= 0 ? nextNewline + 1 : all.size();
+            }
+        }
+        appendLines(m_decoder.decode(all.sliced(from, to - from)), lines);
+        from = to;
     }
     return lines;
 }

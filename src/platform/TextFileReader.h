@@ -39,6 +39,7 @@ public:
 
 private:
     bool fill();
+    QByteArray readRemainingBytes();
 
     int m_fd = -1;
     int m_error = 0;

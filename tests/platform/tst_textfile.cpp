@@ -13,6 +13,7 @@ private slots:
     void lines_data();
     void lines();
     void lineLongerThanOneRead();
+    void bulkReadMatchesLineByLine();
     void onlyRegularFilesOpen();
 };
 
@@ -59,7 +60,7 @@ void TestTextFile::lines()
 void TestTextFile::lineLongerThanOneRead()
 {
     StationFolder folder;
-    const QByteArray longLine(300 * 1024, 'x');
+    const QByteArray longLine(3 * 1024 * 1024 + 7, 'x'); // longer than any read or decode step
     folder.write("f.txt", "h\r\n" + longLine + "\r\nz");
     TextFileReader reader;
     QVERIFY(reader.open(folder.file("f.txt")));
@@ -74,6 +75,25 @@ void TestTextFile::lineLongerThanOneRead()
     QCOMPARE(rest.size(), 2);
     QCOMPARE(rest.at(0).size(), longLine.size());
     QCOMPARE(rest.at(1), QString("z"));
+}
+
+void TestTextFile::bulkReadMatchesLineByLine()
+{
+    // Lines of every length, mixed line ends and empty lines, several pieces
+    // long: the bulk read must cut nowhere else than reading line by line.
+    StationFolder folder;
+    QByteArray bytes;
+    QStringList expected;
+    for (int i = 0; i < 60000; ++i) {
+        const QByteArray line = QByteArray::number(i) + QByteArray(i % 97, '\xE4');
+        bytes += line + (i % 3 ? "\r\n" : "\n");
+        expected << QString::number(i) + QString(i % 97, QChar(0xE4));
+    }
+    bytes += "\r\r\n";
+    expected << "\r";
+    folder.write("f.txt", bytes);
+
+    QCOMPARE(TextFileReader::readLines(folder.file("f.txt")), std::optional<QStringList>(expected));
 }
 
 void TestTextFile::onlyRegularFilesOpen()
