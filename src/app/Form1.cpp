@@ -10,6 +10,7 @@
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 #include "records/TakeOver.h"
+#include "views/HistoryTable.h"
 
 #include <QDate>
 #include <QDir>
@@ -292,6 +293,24 @@ void Form1::showAssessment()
 
 void Form1::showHistoryTable()
 {
+    if (text->text().isEmpty() || Text7->text().isEmpty()) {
+        MessageBox::information(this, HistoryTable::noRecordMessage());
+        return;
+    }
+    const QString path = PersonFile::path(PersonFile::fullName(text->text(), Text7->text()));
+
+    Text1->setText(QString());
+    Text2->setText(QString());
+    bmi->setText(QString());
+    List1->clear();
+
+    HistoryTable::Result table = HistoryTable::read(path);
+    if (table.outcome != HistoryTable::Outcome::Listed) {
+        MessageBox::information(this, table.message);
+        return;
+    }
+    // One model reset for the whole file, however many lines it has.
+    List1->setItems(std::move(table.lines));
 }
 
 void Form1::drawHistoryChart()
