@@ -5,12 +5,16 @@
 #include "platform/FrameLine.h"
 #include "platform/ListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/TextFileReader.h"
+#include "records/Assessment.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 #include "records/TakeOver.h"
 #include "views/HistoryChart.h"
+#include "views/HistoryTable.h"
 
 #include <QDate>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -268,10 +272,46 @@ void Form1::takeOver()
         MessageBox::information(this, stored.message);
         return;
     }
+    showAssessment();
+}
+
+void Form1::showAssessment()
+{
+    const QStringList files = Assessment::files(bmi->text(), Text5->text(), Option2->isChecked());
+    for (const QString &file : files) {
+        const auto lines = TextFileReader::readLines(file);
+        if (!lines) {
+            // The list keeps the text of the files read so far: none for bmi0.
+            if (file == files.first())
+                List1->clear();
+            MessageBox::information(this, QStringLiteral("Bewertungsdatei fehlt: %1").arg(QDir::toNativeSeparators(file)));
+            return;
+        }
+        // Each file clears away what the one before it gave.
+        List1->setItems(*lines);
+    }
 }
 
 void Form1::showHistoryTable()
 {
+    if (text->text().isEmpty() || Text7->text().isEmpty()) {
+        MessageBox::information(this, HistoryTable::noRecordMessage());
+        return;
+    }
+    const QString path = PersonFile::path(PersonFile::fullName(text->text(), Text7->text()));
+
+    Text1->setText(QString());
+    Text2->setText(QString());
+    bmi->setText(QString());
+    List1->clear();
+
+    HistoryTable::Result table = HistoryTable::read(path);
+    if (table.outcome != HistoryTable::Outcome::Listed) {
+        MessageBox::information(this, table.message);
+        return;
+    }
+    // One model reset for the whole file, however many lines it has.
+    List1->setItems(std::move(table.lines));
 }
 
 void Form1::drawHistoryChart()

@@ -43,6 +43,7 @@ private:
 
     // Button operations.
     void takeOver();          // Command2
+    void showAssessment();    // ends every take-over
     void showHistoryTable();  // Command5
     void drawHistoryChart();  // Command1
     void printReport();       // Command3

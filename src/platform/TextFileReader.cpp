@@ -4,14 +4,35 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
 constexpr qsizetype kChunk = 64 * 1024;
+constexpr qsizetype kDecodePiece = 1024 * 1024;
+
+// Splits decoded text at LF, dropping a CR before it. Windows-1252 keeps CR
+// and LF as they are, so the text splits where the bytes would.
+void appendLines(const QString &text, QStringList &lines)
+{
+    qsizetype from = 0;
+    while (from < text.size()) {
+        qsizetype newline = text.indexOf(QLatin1Char('\n'), from);
+        if (newline < 0)
+            newline = text.size();
+        qsizetype end = newline;
+        if (end > from && text.at(end - 1) == QLatin1Char('\r'))
+            --end;
+        lines.append(text.sliced(from, end - from));
+        from = newline + 1;
+    }
 }
+
+} // namespace
 
 TextFileReader::TextFileReader()
     : m_decoder("windows-1252")
@@ -113,4 +134,77 @@ QString TextFileReader::readLine()
     const QString line = m_decoder.decode(QByteArrayView(m_buffer).sliced(m_pos, end - m_pos));
     m_pos = newline < m_buffer.size() ? newline + 1 : m_buffer.size();
     return line;
+}
+
+QByteArray TextFileReader::readRemainingBytes()
+{
+    // What readLine() left in the buffer, then the rest of the file at once.
+    QByteArray bytes = m_buffer.sliced(m_pos);
+    m_buffer.clear();
+    m_pos = 0;
+    struct stat st {};
+    const off_t offset = ::lseek(m_fd, 0, SEEK_CUR);
+    if (::fstat(m_fd, &st) == 0 && offset >= 0 && st.st_size > offset)
+        bytes.reserve(bytes.size() + qsizetype(st.st_size - offset) + 1);
+    while (!m_eof) {
+        // A file that grows meanwhile is read on to its end all the same.
+        if (bytes.capacity() == bytes.size())
+            bytes.reserve(bytes.size() + std::max(bytes.size(), kChunk));
+        const qsizetype old = bytes.size();
+        bytes.resize(bytes.capacity());
+        ssize_t n;
+        do {
+            n = ::read(m_fd, bytes.data() + old, size_t(bytes.size() - old));
+        } while (n < 0 && errno == EINTR);
+        bytes.resize(old + std::max<ssize_t>(n, 0));
+        if (n <= 0) {
+            if (n < 0)
+                m_error = errno;
+            m_eof = true;
+        }
+    }
+    return bytes;
+}
+
+QStringList TextFileReader::readAllLines()
+{
+    QStringList lines;
+    if (m_fd < 0)
+        return lines;
+    const QByteArray bytes = readRemainingBytes();
+
+    // Decoded in large pieces, each ending after a line feed, so no line is
+    // cut and the whole file never sits in memory twice as UTF-16.
+    const QByteArrayView all(bytes);
+    qsizetype from = 0;
+    while (from < all.size()) {
+        qsizetype to = std::min(all.size(), from + kDecodePiece);
+        if (to < all.size()) {
+            const qsizetype lastNewline = all.sliced(from, to - from).lastIndexOf('\n');
+            if (lastNewline >= 0) {
+                to = from + lastNewline + 1;
+            } else {
+                // One line longer than a piece: take all of it.
+                const qsizetype nextNewline = all.indexOf('\n', to);
+                to = nextNewline >= 0 ? nextNewline + 1 : all.size();
+            }
+        }
+        appendLines(m_decoder.decode(all.sliced(from, to - from)), lines);
+        from = to;
+    }
+    return lines;
+}
+
+std::optional<QStringList> TextFileReader::readLines(const QString &path, QString *reason)
+{
+    TextFileReader reader;
+    std::optional<QStringList> lines;
+    if (reader.open(path))
+        lines = reader.readAllLines();
+    if (reader.failed()) {
+        if (reason)
+            *reason = reader.errorReason();
+        return std::nullopt;
+    }
+    return lines;
 }

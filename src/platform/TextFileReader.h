@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
+#include <QStringList>
+#include <optional>
 
 // Reads a Windows-1252 text file line by line. CR LF ends a line, and so does
 // a lone LF; a last line without a line end is a line all the same. Only
@@ -24,10 +26,20 @@ public:
     bool atEnd();
     // The next line without its line end; an empty text past the end.
     QString readLine();
+    // Every line not yet read, by the rules of readLine(), read and decoded in
+    // bulk: a file of a million lines costs one pass, not a million reads.
+    QStringList readAllLines();
+    // True when opening or reading failed; errorReason() says why.
+    bool failed() const { return m_error != 0; }
     void close();
+
+    // Every line of the regular file at the path, or nothing when it cannot
+    // be opened or read through (reason, when given, then says why).
+    static std::optional<QStringList> readLines(const QString &path, QString *reason = nullptr);
 
 private:
     bool fill();
+    QByteArray readRemainingBytes();
 
     int m_fd = -1;
     int m_error = 0;

@@ -183,11 +183,13 @@ void TestForm1::optionButtonsExcludeEachOther()
 void TestForm1::takeOverWritesTheWorkedExample()
 {
     StationFolder folder;
+    folder.writeAssessmentFiles();
     WindowUnderTest w;
     w.enter("Erika", "Beispiel", "35", true, "1650", "60", "05.02.2002");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
     QTRY_COMPARE(w.field("bmi")->text(), QString("22"));
     QCOMPARE(MessageBox::history(), QStringList());
+    QCOMPARE(w.list()->items(), StationFolder::assessmentLines(2)); // 22 - 2 + 1
 
     w.enter("Erika", "Beispiel", "35", true, "1650", "58", "12.03.2002");
     w.press("Command2");

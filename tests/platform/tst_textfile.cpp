@@ -13,6 +13,7 @@ private slots:
     void lines_data();
     void lines();
     void lineLongerThanOneRead();
+    void bulkReadMatchesLineByLine();
     void onlyRegularFilesOpen();
 };
 
@@ -44,12 +45,22 @@ void TestTextFile::lines()
     while (!reader.atEnd())
         read << reader.readLine();
     QCOMPARE(read, expected);
+
+    // The bulk read keeps the same line rules, also after a first readLine().
+    QCOMPARE(TextFileReader::readLines(folder.file("f.txt")), std::optional<QStringList>(expected));
+    QVERIFY(reader.open(folder.file("f.txt")));
+    if (!expected.isEmpty()) {
+        const QStringList first{reader.readLine()};
+        QCOMPARE(first + reader.readAllLines(), expected);
+    }
+    QVERIFY(reader.atEnd());
+    QVERIFY(!reader.failed());
 }
 
 void TestTextFile::lineLongerThanOneRead()
 {
     StationFolder folder;
-    const QByteArray longLine(300 * 1024, 'x');
+    const QByteArray longLine(3 * 1024 * 1024 + 7, 'x'); // longer than any read or decode step
     folder.write("f.txt", "h\r\n" + longLine + "\r\nz");
     TextFileReader reader;
     QVERIFY(reader.open(folder.file("f.txt")));
@@ -57,6 +68,32 @@ void TestTextFile::lineLongerThanOneRead()
     QCOMPARE(reader.readLine().size(), longLine.size());
     QCOMPARE(reader.readLine(), QString("z"));
     QVERIFY(reader.atEnd());
+
+    QVERIFY(reader.open(folder.file("f.txt")));
+    QCOMPARE(reader.readLine(), QString("h"));
+    const QStringList rest = reader.readAllLines();
+    QCOMPARE(rest.size(), 2);
+    QCOMPARE(rest.at(0).size(), longLine.size());
+    QCOMPARE(rest.at(1), QString("z"));
+}
+
+void TestTextFile::bulkReadMatchesLineByLine()
+{
+    // Lines of every length, mixed line ends and empty lines, several pieces
+    // long: the bulk read must cut nowhere else than reading line by line.
+    StationFolder folder;
+    QByteArray bytes;
+    QStringList expected;
+    for (int i = 0; i < 60000; ++i) {
+        const QByteArray line = QByteArray::number(i) + QByteArray(i % 97, '\xE4');
+        bytes += line + (i % 3 ? "\r\n" : "\n");
+        expected << QString::number(i) + QString(i % 97, QChar(0xE4));
+    }
+    bytes += "\r\r\n";
+    expected << "\r";
+    folder.write("f.txt", bytes);
+
+    QCOMPARE(TextFileReader::readLines(folder.file("f.txt")), std::optional<QStringList>(expected));
 }
 
 void TestTextFile::onlyRegularFilesOpen()
@@ -72,6 +109,10 @@ void TestTextFile::onlyRegularFilesOpen()
         QVERIFY2(!reader.open(folder.file(name)), name);
         QVERIFY(!reader.errorReason().isEmpty());
         QVERIFY(reader.atEnd());
+        QVERIFY(reader.failed());
+        QString reason;
+        QVERIFY2(!TextFileReader::readLines(folder.file(name), &reason), name);
+        QCOMPARE(reason, reader.errorReason());
     }
 }
 

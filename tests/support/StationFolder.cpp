@@ -1,5 +1,7 @@
 #include "support/StationFolder.h"
 
+#include "platform/TextFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +42,18 @@ QByteArray StationFolder::read(const QString &name) const
 {
     QFile f(file(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList StationFolder::assessmentLines(int file)
+{
+    return {QStringLiteral("Bewertung %1").arg(file), QString(), QStringLiteral("  Zeile %1 für Sie").arg(file),
+            QStringLiteral("Ende %1").arg(file)};
+}
+
+void StationFolder::writeAssessmentFiles() const
+{
+    for (int i = 0; i <= 5; ++i)
+        write(QStringLiteral("bmi%1.txt").arg(i), TextFile::encode(assessmentLines(i).join(QLatin1String("\r\n"))));
 }
 
 QMap<QString, QByteArray> StationFolder::snapshot() const

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A throw-away home folder with an empty data folder in it. $HOME points at
@@ -19,6 +20,11 @@ public:
 
     void write(const QString &name, const QByteArray &bytes) const;
     QByteArray read(const QString &name) const;
+
+    // bmi0.txt .. bmi5.txt, each naming itself in its lines (see
+    // assessmentLines), Windows-1252, the last line without line end.
+    void writeAssessmentFiles() const;
+    static QStringList assessmentLines(int file);
 
     // Every entry of the data folder with its bytes, to prove nothing changed.
     QMap<QString, QByteArray> snapshot() const;
