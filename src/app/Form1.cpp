@@ -311,7 +311,7 @@ void Form1::showHistoryTable()
         return;
     }
     // One model reset for the whole file, however many lines it has.
-    List1->setItems(std::move(table.lines));
+    List1->setLines(std::move(table.lines));
 }
 
 void Form1::drawHistoryChart()

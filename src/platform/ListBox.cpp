@@ -1,10 +1,10 @@
 #include "platform/ListBox.h"
 
-#include <QStringListModel>
+#include "platform/LineListModel.h"
 
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
-    , m_model(new QStringListModel(this))
+    , m_model(new LineListModel(this))
 {
     setModel(m_model);
     setUniformItemSizes(true);
@@ -16,19 +16,22 @@ ListBox::ListBox(QWidget *parent)
 
 void ListBox::clear()
 {
-    m_model->setStringList({});
+    m_model->clear();
 }
 
 void ListBox::addItem(const QString &text)
 {
-    const int row = m_model->rowCount();
-    m_model->insertRows(row, 1);
-    m_model->setData(m_model->index(row), text);
+    m_model->append(text);
 }
 
 void ListBox::setItems(QStringList items)
 {
-    m_model->setStringList(std::move(items));
+    m_model->setStrings(std::move(items));
+}
+
+void ListBox::setLines(TextLines lines)
+{
+    m_model->setLines(std::move(lines));
 }
 
 int ListBox::count() const
@@ -38,10 +41,14 @@ int ListBox::count() const
 
 QString ListBox::item(int row) const
 {
-    return m_model->index(row).data().toString();
+    return m_model->line(row);
 }
 
 QStringList ListBox::items() const
 {
-    return m_model->stringList();
+    QStringList all;
+    all.reserve(count());
+    for (int row = 0; row < count(); ++row)
+        all.append(item(row));
+    return all;
 }

@@ -136,7 +136,7 @@ QString TextFileReader::readLine()
     return line;
 }
 
-QByteArray TextFileReader::readRemainingBytes()
+QByteArray TextFileReader::readRest()
 {
     // What readLine() left in the buffer, then the rest of the file at once.
     QByteArray bytes = m_buffer.sliced(m_pos);
@@ -171,7 +171,7 @@ QStringList TextFileReader::readAllLines()
     QStringList lines;
     if (m_fd < 0)
         return lines;
-    const QByteArray bytes = readRemainingBytes();
+    const QByteArray bytes = readRest();
 
     // Decoded in large pieces, each ending after a line feed, so no line is
     // cut and the whole file never sits in memory twice as UTF-16.

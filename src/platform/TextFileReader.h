@@ -29,6 +29,8 @@ public:
     // Every line not yet read, by the rules of readLine(), read and decoded in
     // bulk: a file of a million lines costs one pass, not a million reads.
     QStringList readAllLines();
+    // The bytes not yet read, all at once.
+    QByteArray readRest();
     // True when opening or reading failed; errorReason() says why.
     bool failed() const { return m_error != 0; }
     void close();
@@ -39,7 +41,6 @@ public:
 
 private:
     bool fill();
-    QByteArray readRemainingBytes();
 
     int m_fd = -1;
     int m_error = 0;

@@ -24,12 +24,20 @@ HistoryTable::Result HistoryTable::read(const QString &path)
         reason = TextFile::reasonText(TextFile::NotRegularFile);
         break;
     case TextFile::Presence::RegularFile:
-        if (auto lines = TextFileReader::readLines(path, &reason)) {
-            result.outcome = Outcome::Listed;
-            result.lines = std::move(*lines);
-            return result;
+    {
+        TextFileReader reader;
+        if (reader.open(path)) {
+            // Kept as bytes: a long history costs little more than the file.
+            TextLines lines(reader.readRest());
+            if (!reader.failed()) {
+                result.outcome = Outcome::Listed;
+                result.lines = std::move(lines);
+                return result;
+            }
         }
+        reason = reader.errorReason();
         break;
+    }
     }
     result.outcome = Outcome::Unreadable;
     result.message = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.")

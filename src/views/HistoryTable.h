@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/TextLines.h"
+
 #include <QString>
-#include <QStringList>
 
 // A person file listed line by line exactly as stored: the header line, the
 // empty line and every record line, each without its line end.
@@ -13,7 +14,7 @@ public:
     struct Result
     {
         Outcome outcome = Outcome::NoFile;
-        QStringList lines;
+        TextLines lines;
         QString message; // for the user, when not listed
     };
 

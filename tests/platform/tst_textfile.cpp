@@ -1,4 +1,5 @@
 #include "platform/TextFileReader.h"
+#include "platform/TextLines.h"
 #include "support/StationFolder.h"
 
 #include <QTest>
@@ -55,6 +56,12 @@ void TestTextFile::lines()
     }
     QVERIFY(reader.atEnd());
     QVERIFY(!reader.failed());
+
+    // So do the compact lines a listed file is kept as.
+    const TextLines compact(bytes);
+    QCOMPARE(compact.count(), expected.size());
+    QCOMPARE(compact.toStringList(), expected);
+    QCOMPARE(compact.at(expected.size()), QString());
 }
 
 void TestTextFile::lineLongerThanOneRead()
