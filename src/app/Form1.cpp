@@ -5,9 +5,11 @@
 #include "platform/FrameLine.h"
 #include "platform/ListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/SystemPrinter.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 #include "records/TakeOver.h"
+#include "views/PrintedReport.h"
 
 #include <QDate>
 #include <QLabel>
@@ -46,6 +48,8 @@ Form1::Form1(const Services &services, QWidget *parent)
     : QWidget(parent)
     , services(services)
 {
+    if (!this->services.openPrinter)
+        this->services.openPrinter = &SystemPrinter::open;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("BMI - Pondra"));
     setFont(stationFont(13.5, true));
@@ -279,6 +283,7 @@ void Form1::drawHistoryChart()
 
 void Form1::printReport()
 {
+    PrintedReport({this, text, Text7, Text5, Text1, Text2, bmi, surface}, services.openPrinter).print();
 }
 
 void Form1::exitStation()
