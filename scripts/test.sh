@@ -2,7 +2,17 @@
 # Installs what is missing, builds and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh poppler-utils
+scripts/setup.sh poppler-utils cups printer-driver-cups-pdf
 scripts/build.sh
+
+# The printing test prints through a real CUPS queue; without one it skips.
+if ! scripts/setup-test-printer.sh; then
+  if [ "${CI:-}" = true ]; then
+    echo "test.sh: CI must print through CUPS, but the test printer could not be set up." >&2
+    exit 1
+  fi
+  echo "test.sh: no test printer; the test printing through CUPS will be skipped." >&2
+fi
+
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

@@ -34,6 +34,19 @@ QStringList PrintedPages::lines() const
     return result;
 }
 
+bool PrintedPages::showsInOrder(const QStringList &expected) const
+{
+    const QStringList shown = lines();
+    qsizetype at = 0;
+    for (const QString &line : expected) {
+        at = shown.indexOf(line.simplified(), at);
+        if (at < 0)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
 int PrintedPages::pageCount() const
 {
     const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {m_path}));

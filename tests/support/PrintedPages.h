@@ -21,6 +21,9 @@ public:
 
     // The text's non-empty lines, each with its blanks collapsed.
     QStringList lines() const;
+    // True when these lines (blanks collapsed) appear in this order, other
+    // lines allowed in between.
+    bool showsInOrder(const QStringList &expected) const;
     int pageCount() const;
     QList<Word> words() const;
     // Rendered without smoothing, so colours come out exactly as drawn.

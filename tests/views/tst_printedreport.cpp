@@ -2,7 +2,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SystemPrinter.h"
 #include "platform/TextFile.h"
-#include "records/PersonFile.h"
+#include "support/HistoryFile.h"
 #include "support/PrintedPages.h"
 #include "support/StationFolder.h"
 #include "support/WindowUnderTest.h"
@@ -18,31 +18,6 @@ namespace {
 const QString kNoRecord = QStringLiteral("Kein Datensatz vorhanden ! !");
 const QString kMale30 = QStringLiteral("Max Muster  männlich 30Jahre");
 const QString kRule = QStringLiteral("segment (6270, 3700) (0, 3700)");
-
-QStringList recordLines(const QStringList &bmiTexts)
-{
-    QStringList lines;
-    for (int i = 0; i < bmiTexts.size(); ++i)
-        lines.append(PersonFile::recordLine(QStringLiteral("05.02.2002"), QString::number(50 + i),
-                                            QStringLiteral("1800"), bmiTexts[i]));
-    return lines;
-}
-
-QStringList manyRecords(int count)
-{
-    QStringList bmiTexts;
-    for (int i = 0; i < count; ++i)
-        bmiTexts.append(QString::number(18 + i % 20));
-    return recordLines(bmiTexts);
-}
-
-QByteArray personFile(const QString &header, const QStringList &records)
-{
-    QString text = header + QStringLiteral("\r\n\r\n");
-    for (const QString &line : records)
-        text += line + QStringLiteral("\r\n");
-    return TextFile::encode(text);
-}
 
 QString textAt(const QString &text, qreal x, qreal y)
 {
@@ -77,19 +52,6 @@ QStringList printedText(const QStringList &operations)
     return lines;
 }
 
-// True when `expected` appears in `lines` in this order, others in between.
-bool inOrder(const QStringList &lines, const QStringList &expected)
-{
-    qsizetype at = 0;
-    for (const QString &line : expected) {
-        at = lines.indexOf(line.simplified(), at);
-        if (at < 0)
-            return false;
-        ++at;
-    }
-    return true;
-}
-
 } // namespace
 
 class TestPrintedReport : public QObject
@@ -119,21 +81,21 @@ void TestPrintedReport::operationSequence_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QStringList>("messages");
 
-    const QStringList three = recordLines({"22", "24", "27"});
+    const QStringList three = HistoryFile::records({"22", "24", "27"});
     const QStringList rising = {"segment (80, 2280) (240, 2040)", "segment (240, 2040) (400, 1680)"};
 
     QTest::newRow("male 30 with 22, 24, 27")
-        << personFile(kMale30, three)
+        << HistoryFile::bytes(kMale30, three)
         << reportWithChart(QStringList{box(3093, 2520), box(1920, 3)} + rising, {400, 1680}, kMale30, three)
         << QStringList();
     const QString female30 = QStringLiteral("Max Muster  weiblich 30Jahre");
     QTest::newRow("female 30 with 22, 24, 27")
-        << personFile(female30, three)
+        << HistoryFile::bytes(female30, three)
         << reportWithChart(QStringList{box(3093, 2640), box(2040, 3)} + rising, {400, 1680}, female30, three)
         << QStringList();
-    const QStringList one = recordLines({"22"});
+    const QStringList one = HistoryFile::records({"22"});
     QTest::newRow("one record line: text starts at the upper box's corner 2")
-        << personFile(kMale30, one) << reportWithChart({box(3093, 2520), box(1920, 3)}, {6263, 3}, kMale30, one)
+        << HistoryFile::bytes(kMale30, one) << reportWithChart({box(3093, 2520), box(1920, 3)}, {6263, 3}, kMale30, one)
         << QStringList();
     QTest::newRow("header line only: boxes, no line")
         << TextFile::encode(kMale30 + "\r\n")
@@ -141,9 +103,9 @@ void TestPrintedReport::operationSequence_data()
 
     // Age "ab" is bracket 1 (19..24); the record "xx" is left out of the line.
     const QString noAge = QStringLiteral("Max Muster  männlich abJahre");
-    const QStringList gap = recordLines({"22", "xx", "27", "24"});
+    const QStringList gap = HistoryFile::records({"22", "xx", "27", "24"});
     QTest::newRow("age and a BMI that are no numbers")
-        << personFile(noAge, gap)
+        << HistoryFile::bytes(noAge, gap)
         << reportWithChart({box(3093, 2640), box(2040, 3), "segment (400, 1680) (560, 2040)"}, {560, 2040}, noAge, gap)
         << QStringList();
 
@@ -184,9 +146,9 @@ void TestPrintedReport::historyLineStopsAfterThirtySegments_data()
 void TestPrintedReport::historyLineStopsAfterThirtySegments()
 {
     QFETCH(int, records);
-    const QStringList lines = manyRecords(records);
+    const QStringList lines = HistoryFile::records(records);
     StationFolder folder;
-    folder.write(QStringLiteral("Max Muster.txt"), personFile(kMale30, lines));
+    folder.write(QStringLiteral("Max Muster.txt"), HistoryFile::bytes(kMale30, lines));
     WindowUnderTest w;
     w.enter("Max", "Muster", "30", false, "", "");
     w.press("Command3");
@@ -211,7 +173,7 @@ void TestPrintedReport::emptyNamePrintsNothing()
     QFETCH(QString, first);
     QFETCH(QString, last);
     StationFolder folder;
-    folder.write(QStringLiteral("  Muster.txt"), personFile(kMale30, recordLines({"22"})));
+    folder.write(QStringLiteral("  Muster.txt"), HistoryFile::bytes(kMale30, HistoryFile::records({"22"})));
     WindowUnderTest w;
     w.enter(first, last, "44", false, "1800", "70");
     w.field("bmi")->setText("21");
@@ -246,7 +208,7 @@ void TestPrintedReport::windowAfterPress()
     QFETCH(bool, fileExists);
     StationFolder folder;
     if (fileExists)
-        folder.write(QStringLiteral("Max Muster.txt"), personFile(kMale30, recordLines({"22", "24"})));
+        folder.write(QStringLiteral("Max Muster.txt"), HistoryFile::bytes(kMale30, HistoryFile::records({"22", "24"})));
     WindowUnderTest w;
     w.enter("Max", "Muster", "99", true, "1800", "70", "01.01.2020");
     w.field("bmi")->setText("21");
@@ -290,9 +252,9 @@ void TestPrintedReport::pdfHoldsEveryLineInOrder()
 {
     QFETCH(int, records);
     QFETCH(bool, morePages);
-    const QStringList lines = manyRecords(records);
+    const QStringList lines = HistoryFile::records(records);
     StationFolder folder;
-    folder.write(QStringLiteral("Max Muster.txt"), personFile(kMale30, lines));
+    folder.write(QStringLiteral("Max Muster.txt"), HistoryFile::bytes(kMale30, lines));
     QTemporaryDir out;
     const QString pdf = out.filePath("report.pdf");
     WindowUnderTest w([&](const Printer::Job &job) { return SystemPrinter::toPdfFile(pdf, job.documentName); });
@@ -301,13 +263,13 @@ void TestPrintedReport::pdfHoldsEveryLineInOrder()
 
     const PrintedPages pages(pdf);
     QCOMPARE(pages.pageCount() > 1, morePages);
-    QVERIFY(inOrder(pages.lines(), QStringList{kMale30} + lines));
+    QVERIFY(pages.showsInOrder(QStringList{kMale30} + lines));
 }
 
 void TestPrintedReport::pdfShowsRedOutlinesAndHistoryLine()
 {
     StationFolder folder;
-    folder.write(QStringLiteral("Max Muster.txt"), personFile(kMale30, recordLines({"22", "24", "27"})));
+    folder.write(QStringLiteral("Max Muster.txt"), HistoryFile::bytes(kMale30, HistoryFile::records({"22", "24", "27"})));
     QTemporaryDir out;
     const QString pdf = out.filePath("report.pdf");
     WindowUnderTest w([&](const Printer::Job &job) { return SystemPrinter::toPdfFile(pdf, job.documentName); });
@@ -342,7 +304,7 @@ void TestPrintedReport::withoutPrinterWritesPdfIntoDataFolder()
     QVERIFY(QPrinterInfo::availablePrinterNames().isEmpty());
 
     StationFolder folder;
-    const QByteArray file = personFile(kMale30, recordLines({"22", "24"}));
+    const QByteArray file = HistoryFile::bytes(kMale30, HistoryFile::records({"22", "24"}));
     folder.write(QStringLiteral("Max Muster.txt"), file);
     folder.write(QStringLiteral("Max Muster.pdf"), "an older printout");
     WindowUnderTest w(&SystemPrinter::open);
@@ -352,7 +314,7 @@ void TestPrintedReport::withoutPrinterWritesPdfIntoDataFolder()
     const QString pdf = folder.file("Max Muster.pdf");
     QCOMPARE(MessageBox::history(),
              QStringList{"Kein Drucker eingerichtet. Der Ausdruck wurde gespeichert unter: " + pdf});
-    QVERIFY(inOrder(PrintedPages(pdf).lines(), QStringList{kMale30} + recordLines({"22", "24"})));
+    QVERIFY(PrintedPages(pdf).showsInOrder(QStringList{kMale30} + HistoryFile::records({"22", "24"})));
     QCOMPARE(folder.snapshot().keys(), (QStringList{"Max Muster.pdf", "Max Muster.txt"}));
     QCOMPARE(folder.read("Max Muster.txt"), file);
 }
@@ -371,7 +333,7 @@ void TestPrintedReport::failureChangesNoStoredData()
     QFETCH(QString, blocker);
     QFETCH(QString, reason);
     StationFolder folder;
-    folder.write(QStringLiteral("Max Muster.txt"), personFile(kMale30, recordLines({"22"})));
+    folder.write(QStringLiteral("Max Muster.txt"), HistoryFile::bytes(kMale30, HistoryFile::records({"22"})));
     const QString elsewhere = folder.home() + "/elsewhere.txt";
     QFile::copy(folder.file("Max Muster.txt"), elsewhere);
     if (blocker == "symlink")
