@@ -83,8 +83,9 @@ SystemPrinter::SystemPrinter(std::unique_ptr<QPrinter> printer, const QString &p
 
 SystemPrinter::~SystemPrinter()
 {
-    if (m_painter.isActive())
-        m_painter.end();
+    // A document that was never ended is thrown away, not printed.
+    if (m_state == State::Printing)
+        fail(QString());
     discardPdfPart();
 }
 

@@ -56,9 +56,7 @@ void PrintedReport::print()
     TextFileReader textFile;
     const bool fileExists = TextFile::presence(path) != TextFile::Presence::Missing;
     if (fileExists && (!chartFile.open(path) || !textFile.open(path))) {
-        MessageBox::information(m_window.messageParent,
-                                QStringLiteral("Die Datei %1 kann nicht verwendet werden: %2.")
-                                    .arg(QDir::toNativeSeparators(path), chartFile.errorReason()));
+        showUnreadable(path, chartFile.errorReason());
         return;
     }
 
@@ -93,6 +91,17 @@ void PrintedReport::print()
     }
 
     report(printer->endDocument());
+
+    // A read that failed part way has cut the report short: say so.
+    const QString readError = chartFile.errorReason().isEmpty() ? textFile.errorReason() : chartFile.errorReason();
+    if (!readError.isEmpty())
+        showUnreadable(path, readError);
+}
+
+void PrintedReport::showUnreadable(const QString &path, const QString &reason)
+{
+    MessageBox::information(m_window.messageParent, QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.")
+                                                        .arg(QDir::toNativeSeparators(path), reason));
 }
 
 void PrintedReport::printChart(Printer &printer, TextFileReader &file, QString &headerLine, QString &line2)
@@ -115,8 +124,8 @@ void PrintedReport::printChart(Printer &printer, TextFileReader &file, QString &
     printer.box(3, 3093, 6263, heightOf(range.lower), kOutline);
     printer.box(3, heightOf(range.upper), 6263, 3, kOutline);
 
-    // A record whose BMI is no number is left out of the line: no segment
-    // leads to it or away from it, and the next record keeps its own place.
+    // At most 31 record lines are read. A record whose BMI is no number is
+    // passed over, and the next number joins the last one, as on the window.
     std::optional<int> previous;
     if (!file.atEnd())
         previous = NormalRange::plotValue(file.readLine());
@@ -124,11 +133,14 @@ void PrintedReport::printChart(Printer &printer, TextFileReader &file, QString &
     double endX = 240;
     for (int k = 1; k <= kMaxSegments && !file.atEnd(); ++k) {
         const std::optional<int> current = NormalRange::plotValue(file.readLine());
-        if (previous && current)
+        if (!current)
+            continue;
+        if (previous) {
             printer.segment(float(startX), heightOf(*previous), float(endX), heightOf(*current));
+            startX += 160;
+            endX += 160;
+        }
         previous = current;
-        startX += 160;
-        endX += 160;
     }
     file.close();
 }

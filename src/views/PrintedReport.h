@@ -34,6 +34,7 @@ public:
 private:
     void printChart(Printer &printer, TextFileReader &file, QString &headerLine, QString &line2);
     void report(const Printer::Outcome &outcome);
+    void showUnreadable(const QString &path, const QString &reason);
 
     Window m_window;
     Printer::Factory m_openPrinter;

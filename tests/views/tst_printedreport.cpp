@@ -56,8 +56,8 @@ private slots:
     void operationSequence();
     void historyLineStopsAfterThirtySegments_data();
     void historyLineStopsAfterThirtySegments();
-    void emptyNamePrintsNothing_data();
-    void emptyNamePrintsNothing();
+    void refusedPressPrintsNothing_data();
+    void refusedPressPrintsNothing();
     void windowAfterPress_data();
     void windowAfterPress();
     void pdfShowsChartAndTextWhereThePrintPositionSays();
@@ -86,12 +86,15 @@ void TestPrintedReport::operationSequence_data()
         << HistoryFile::bytes(kMale30, one) << reportWithChart({box(3093, 2520), box(1920, 3)}, {6263, 3}, kMale30, one);
     QTest::newRow("header line only: boxes, no line")
         << TextFile::encode(kMale30 + "\r\n") << reportWithChart({box(3093, 2520), box(1920, 3)}, {6263, 3}, kMale30, {});
-    // Age "ab" is bracket 1 (19..24); the record "xx" is left out of the line.
+    // Age "ab" is bracket 1 (19..24); the record "xx" is passed over and 27
+    // joins 22.
     const QString noAge = QStringLiteral("Max Muster  männlich abJahre");
     const QStringList gap = HistoryFile::records({"22", "xx", "27", "24"});
     QTest::newRow("age and a BMI that are no numbers")
         << HistoryFile::bytes(noAge, gap)
-        << reportWithChart({box(3093, 2640), box(2040, 3), "segment (400, 1680) (560, 2040)"}, {560, 2040}, noAge, gap);
+        << reportWithChart({box(3093, 2640), box(2040, 3), "segment (80, 2280) (240, 1680)",
+                            "segment (240, 1680) (400, 2040)"},
+                           {400, 2040}, noAge, gap);
     QTest::newRow("names filled, no file: the rule alone, then the message")
         << QByteArray()
         << QStringList{"font size 1", "draw width 4", "font size 14", textAt("", 0, 0), textAt("", 0, 280),
@@ -143,19 +146,25 @@ void TestPrintedReport::historyLineStopsAfterThirtySegments()
         QCOMPARE(afterRule[i], textAt(lines[i], 0, 3980 + 280 * i));
 }
 
-void TestPrintedReport::emptyNamePrintsNothing_data()
+void TestPrintedReport::refusedPressPrintsNothing_data()
 {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
-    QTest::newRow("first name empty") << "" << "Muster";
-    QTest::newRow("last name empty") << "Max" << "";
+    QTest::addColumn<QString>("message");
+    QTest::newRow("first name empty") << "" << "Muster" << kNoRecord;
+    QTest::newRow("last name empty") << "Max" << "" << kNoRecord;
+    QTest::newRow("person file is a symlink")
+        << "Max" << "Muster" << "Die Datei %1 kann nicht gelesen werden: keine gewöhnliche Datei.";
 }
 
-void TestPrintedReport::emptyNamePrintsNothing()
+void TestPrintedReport::refusedPressPrintsNothing()
 {
     QFETCH(QString, first);
     QFETCH(QString, last);
+    QFETCH(QString, message);
     StationFolder folder;
+    folder.write("../elsewhere.txt", HistoryFile::bytes(kMale30, HistoryFile::records({"22"})));
+    QFile::link(folder.file("../elsewhere.txt"), folder.file("Max Muster.txt"));
     WindowUnderTest w;
     w.enter(first, last, "44", false, "1800", "70");
     w.form().drawingSurface()->segment(4000, 200, 11000, 4000);
@@ -164,7 +173,7 @@ void TestPrintedReport::emptyNamePrintsNothing()
     w.press("Command3");
     QVERIFY(w.printed.jobs.isEmpty());
     QVERIFY(w.printed.operations.isEmpty());
-    QCOMPARE(MessageBox::history(), QStringList{kNoRecord});
+    QCOMPARE(MessageBox::history(), QStringList{QString(message).replace("%1", folder.file("Max Muster.txt"))});
     QCOMPARE(w.field("Text5")->text(), QString("44"));
     QCOMPARE(w.field("Text1")->text(), QString("70"));
     QCOMPARE(w.form().drawingSurface()->image(), drawing);
