@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "platform/ProcessCommandStarter.h"
+#include "platform/SystemPrinter.h"
 
 #include <QApplication>
 
@@ -10,7 +11,7 @@ int main(int argc, char *argv[])
     Startup::prepare(app);
 
     ProcessCommandStarter commandStarter;
-    Form1 window(Form1::Services{&commandStarter});
+    Form1 window(Form1::Services{&commandStarter, &SystemPrinter::open});
     window.show();
     return app.exec();
 }

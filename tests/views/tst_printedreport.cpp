@@ -39,10 +39,17 @@ QStringList reportWithChart(const QStringList &chart, QPointF textStart, const Q
     return ops << "end after 0 message(s)";
 }
 
-// A window whose report goes into a PDF file at `pdf`.
-Printer::Factory pdfAt(const QString &pdf)
+// Presses "D&rucken" for Max Muster with these records; the report goes
+// into a PDF file in `out`, whose path is returned.
+QString printToPdf(const QTemporaryDir &out, const QStringList &records)
 {
-    return [pdf](const Printer::Job &job) { return SystemPrinter::toPdfFile(pdf, job.documentName); };
+    const QString pdf = out.filePath("report.pdf");
+    StationFolder folder;
+    folder.write("Max Muster.txt", HistoryFile::bytes(kMale30, records));
+    WindowUnderTest w([pdf](const Printer::Job &job) { return SystemPrinter::toPdfFile(pdf, job.documentName); });
+    w.enter("Max", "Muster", "", false, "", "");
+    w.press("Command3");
+    return pdf;
 }
 
 } // namespace
@@ -216,13 +223,8 @@ void TestPrintedReport::windowAfterPress()
 void TestPrintedReport::pdfShowsChartAndTextWhereThePrintPositionSays()
 {
     const QStringList records = HistoryFile::records({"22", "24", "27"});
-    StationFolder folder;
-    folder.write("Max Muster.txt", HistoryFile::bytes(kMale30, records));
-    QTemporaryDir out;
-    WindowUnderTest w(pdfAt(out.filePath("report.pdf")));
-    w.enter("Max", "Muster", "", false, "", "");
-    w.press("Command3");
-    const PrintedPages pdf(out.filePath("report.pdf"));
+    const QTemporaryDir out;
+    const PrintedPages pdf(printToPdf(out, records));
     QCOMPARE(pdf.pageCount(), 1);
     QVERIFY(pdf.showsInOrder(QStringList{kMale30} + records));
 
@@ -250,14 +252,8 @@ void TestPrintedReport::pdfShowsChartAndTextWhereThePrintPositionSays()
 void TestPrintedReport::pdfGoesOnOverFurtherPages()
 {
     const QStringList records = HistoryFile::records(200);
-    StationFolder folder;
-    folder.write("Max Muster.txt", HistoryFile::bytes(kMale30, records));
-    QTemporaryDir out;
-    WindowUnderTest w(pdfAt(out.filePath("report.pdf")));
-    w.enter("Max", "Muster", "", false, "", "");
-    w.press("Command3");
-
-    const PrintedPages pdf(out.filePath("report.pdf"));
+    const QTemporaryDir out;
+    const PrintedPages pdf(printToPdf(out, records));
     QVERIFY(pdf.pageCount() > 1);
     QVERIFY(pdf.showsInOrder(QStringList{kMale30} + records));
 }
