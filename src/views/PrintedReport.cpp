@@ -54,9 +54,10 @@ void PrintedReport::print()
     // between cannot leave a report half printed.
     TextFileReader chartFile;
     TextFileReader textFile;
+    auto readError = [&] { return chartFile.errorReason().isEmpty() ? textFile.errorReason() : chartFile.errorReason(); };
     const bool fileExists = TextFile::presence(path) != TextFile::Presence::Missing;
     if (fileExists && (!chartFile.open(path) || !textFile.open(path))) {
-        showUnreadable(path, chartFile.errorReason());
+        showUnreadable(path, readError());
         return;
     }
 
@@ -93,9 +94,8 @@ void PrintedReport::print()
     report(printer->endDocument());
 
     // A read that failed part way has cut the report short: say so.
-    const QString readError = chartFile.errorReason().isEmpty() ? textFile.errorReason() : chartFile.errorReason();
-    if (!readError.isEmpty())
-        showUnreadable(path, readError);
+    if (!readError().isEmpty())
+        showUnreadable(path, readError());
 }
 
 void PrintedReport::showUnreadable(const QString &path, const QString &reason)
