@@ -4,7 +4,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server.
-scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils xvfb x11-utils
+scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils xvfb x11-utils \
+  cups printer-driver-cups-pdf
 scripts/build.sh
+
+# The printing test prints through a real CUPS queue; without one it skips.
+if ! scripts/setup-test-printer.sh; then
+  if [ "${CI:-}" = true ]; then
+    echo "test.sh: CI must print through CUPS, but the test printer could not be set up." >&2
+    exit 1
+  fi
+  echo "test.sh: no test printer; the test printing through CUPS will be skipped." >&2
+fi
+
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

@@ -5,6 +5,7 @@
 #include "platform/FrameLine.h"
 #include "platform/ListBox.h"
 #include "platform/MessageBox.h"
+#include "platform/SystemPrinter.h"
 #include "platform/TextFileReader.h"
 #include "records/Assessment.h"
 #include "records/PersonFile.h"
@@ -12,6 +13,7 @@
 #include "records/TakeOver.h"
 #include "views/HistoryChart.h"
 #include "views/HistoryTable.h"
+#include "views/PrintedReport.h"
 
 #include <QDate>
 #include <QDir>
@@ -51,6 +53,8 @@ Form1::Form1(const Services &services, QWidget *parent)
     : QWidget(parent)
     , services(services)
 {
+    if (!this->services.openPrinter)
+        this->services.openPrinter = &SystemPrinter::open;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("BMI - Pondra"));
     setFont(stationFont(13.5, true));
@@ -338,6 +342,7 @@ void Form1::drawHistoryChart()
 
 void Form1::printReport()
 {
+    PrintedReport({this, text, Text7, Text5, Text1, Text2, bmi, surface}, services.openPrinter).print();
 }
 
 void Form1::exitStation()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Printer.h"
+
 #include <QWidget>
 
 class CommandStarter;
@@ -22,6 +24,8 @@ public:
     struct Services
     {
         CommandStarter *commandStarter = nullptr;
+        // Opens the printer for one report; the system's printer when empty.
+        Printer::Factory openPrinter;
     };
 
     explicit Form1(const Services &services, QWidget *parent = nullptr);

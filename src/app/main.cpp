@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "platform/ProcessCommandStarter.h"
+#include "platform/SystemPrinter.h"
 
 #include <QApplication>
 
@@ -11,7 +12,7 @@ int main(int argc, char *argv[])
     Startup::prepare(app);
 
     ProcessCommandStarter commandStarter;
-    Form1 window(Form1::Services{&commandStarter});
+    Form1 window(Form1::Services{&commandStarter, &SystemPrinter::open});
     if (FirstPaintExit::requested())
         app.installEventFilter(new FirstPaintExit(&app));
     window.show();

@@ -15,6 +15,18 @@ QString PersonFile::path(const QString &fullName)
     return DataFolder::path() + fullName + QStringLiteral(".txt");
 }
 
+bool PersonFile::staysInDataFolder(const QString &fullName)
+{
+    // A NUL would cut the file name short at that point.
+    if (fullName.contains(QLatin1Char('/')) || fullName.contains(QChar(0)))
+        return false;
+#ifdef Q_OS_WIN
+    if (fullName.contains(QLatin1Char('\\')))
+        return false;
+#endif
+    return true;
+}
+
 QString PersonFile::sexWord(bool male, bool female)
 {
     QString word;

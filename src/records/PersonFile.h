@@ -11,6 +11,9 @@ class PersonFile
 public:
     static QString fullName(const QString &firstName, const QString &lastName);
     static QString path(const QString &fullName);
+    // False when a separator (or a NUL) in the name would put its files
+    // outside the data folder.
+    static bool staysInDataFolder(const QString &fullName);
 
     static QString sexWord(bool male, bool female);
     static QString headerLine(const QString &fullName, const QString &sexWord, const QString &ageText);

@@ -7,22 +7,6 @@
 
 #include <cmath>
 
-namespace {
-
-bool nameIsSafe(const QString &name)
-{
-    // A separator would put the file outside the data folder.
-    if (name.contains(QLatin1Char('/')))
-        return false;
-#ifdef Q_OS_WIN
-    if (name.contains(QLatin1Char('\\')))
-        return false;
-#endif
-    return true;
-}
-
-} // namespace
-
 const QString &TakeOver::refusalMessage()
 {
     static const QString text = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
@@ -40,7 +24,7 @@ std::optional<TakeOverPlan> TakeOver::plan(const TakeOverInput &in)
     }
 
     const QString fullName = PersonFile::fullName(in.firstName, in.lastName);
-    if (!nameIsSafe(fullName))
+    if (!PersonFile::staysInDataFolder(fullName))
         return std::nullopt;
 
     const auto age = StationLocale::textToNumber(in.ageText);

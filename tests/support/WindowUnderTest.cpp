@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-WindowUnderTest::WindowUnderTest()
+WindowUnderTest::WindowUnderTest(const Printer::Factory &openPrinter)
 {
     static bool prepared = false;
     if (!prepared) {
@@ -16,7 +16,7 @@ WindowUnderTest::WindowUnderTest()
     }
     MessageBox::clearHistory();
     MessageBox::setNeverShow(true);
-    m_form = std::make_unique<Form1>(Form1::Services{&starter});
+    m_form = std::make_unique<Form1>(Form1::Services{&starter, openPrinter ? openPrinter : printed.factory()});
     m_form->show();
     QApplication::setActiveWindow(m_form.get());
     if (!QTest::qWaitForWindowActive(m_form.get()))

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "platform/ListBox.h"
 #include "support/FakeCommandStarter.h"
+#include "support/RecordingPrinter.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,15 +11,17 @@
 #include <memory>
 
 // The real main window, shown offscreen and active, with a recording command
-// starter and message boxes that answer without being shown.
+// starter, a recording printer unless the test names another, and message
+// boxes that answer without being shown.
 class WindowUnderTest
 {
 public:
-    WindowUnderTest();
+    explicit WindowUnderTest(const Printer::Factory &openPrinter = {});
     ~WindowUnderTest();
 
     Form1 &form() { return *m_form; }
     FakeCommandStarter starter;
+    RecordingPrinter::Log printed;
 
     QLineEdit *field(const char *name) const;
     QRadioButton *option(const char *name) const;

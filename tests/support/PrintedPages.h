@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+#include <QStringList>
+
+// A printed PDF read back with poppler's tools, as a person would see it:
+// its text, its pages, its words with their places, and a page as pixels.
+class PrintedPages
+{
+public:
+    struct Word
+    {
+        int page = 0; // from 1
+        QString text;
+        QRectF box; // in points from the page's top-left corner
+    };
+
+    explicit PrintedPages(const QString &pdfPath);
+
+    // The text's non-empty lines, each with its blanks collapsed.
+    QStringList lines() const;
+    // True when these lines (blanks collapsed) appear in this order, other
+    // lines allowed in between.
+    bool showsInOrder(const QStringList &expected) const;
+    int pageCount() const;
+    QList<Word> words() const;
+    // Rendered without smoothing, so colours come out exactly as drawn.
+    QImage page(int number, int dotsPerInch) const;
+
+    // The smallest rectangle holding every pixel of that colour.
+    static QRect boundsOf(const QImage &image, QColor colour);
+
+private:
+    QString m_path;
+};
