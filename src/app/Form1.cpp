@@ -299,7 +299,7 @@ void Form1::showAssessment()
 void Form1::showHistoryTable()
 {
     if (text->text().isEmpty() || Text7->text().isEmpty()) {
-        MessageBox::information(this, HistoryTable::noRecordMessage());
+        MessageBox::information(this, PersonFile::noRecordMessage());
         return;
     }
     const QString path = PersonFile::path(PersonFile::fullName(text->text(), Text7->text()));

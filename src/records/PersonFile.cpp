@@ -64,6 +64,17 @@ QString PersonFile::recordBmi(const QString &recordLine)
     return recordLine.right(2);
 }
 
+const QString &PersonFile::noRecordMessage()
+{
+    static const QString text = QStringLiteral("Kein Datensatz vorhanden ! !");
+    return text;
+}
+
+QString PersonFile::unreadableMessage(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.").arg(QDir::toNativeSeparators(path), reason);
+}
+
 PersonFile::StoreResult PersonFile::store(const QString &path, const QString &headerLine, const QString &recordLine)
 {
     TextFile::Result result;

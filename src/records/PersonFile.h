@@ -28,6 +28,11 @@ public:
     // The record line's last two characters.
     static QString recordBmi(const QString &recordLine);
 
+    // What the views tell the user when there is no file for the name, or
+    // something at its path that cannot be read.
+    static const QString &noRecordMessage();
+    static QString unreadableMessage(const QString &path, const QString &reason);
+
     struct StoreResult
     {
         bool ok = true;

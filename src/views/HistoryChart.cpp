@@ -27,7 +27,7 @@ HistoryChart HistoryChart::read(const QString &path)
 {
     HistoryChart chart;
     if (TextFile::presence(path) == TextFile::Presence::Missing) {
-        chart.m_message = QStringLiteral("Kein Datensatz vorhanden ! !");
+        chart.m_message = PersonFile::noRecordMessage();
         return chart;
     }
 
@@ -45,8 +45,7 @@ HistoryChart HistoryChart::read(const QString &path)
     if (!reason.isEmpty()) {
         // A read that failed part way draws nothing: the window stays as it was.
         chart.m_status = Status::Unreadable;
-        chart.m_message = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.")
-                              .arg(QDir::toNativeSeparators(path), reason);
+        chart.m_message = PersonFile::unreadableMessage(path, reason);
         return chart;
     }
     chart.m_status = Status::Read;

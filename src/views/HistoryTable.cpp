@@ -2,14 +2,9 @@
 
 #include "platform/TextFile.h"
 #include "platform/TextFileReader.h"
+#include "records/PersonFile.h"
 
 #include <QDir>
-
-const QString &HistoryTable::noRecordMessage()
-{
-    static const QString text = QStringLiteral("Kein Datensatz vorhanden ! !");
-    return text;
-}
 
 HistoryTable::Result HistoryTable::read(const QString &path)
 {
@@ -18,7 +13,7 @@ HistoryTable::Result HistoryTable::read(const QString &path)
     switch (TextFile::presence(path)) {
     case TextFile::Presence::Missing:
         result.outcome = Outcome::NoFile;
-        result.message = noRecordMessage();
+        result.message = PersonFile::noRecordMessage();
         return result;
     case TextFile::Presence::Unusable:
         reason = TextFile::reasonText(TextFile::NotRegularFile);
@@ -40,7 +35,6 @@ HistoryTable::Result HistoryTable::read(const QString &path)
     }
     }
     result.outcome = Outcome::Unreadable;
-    result.message = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.")
-                         .arg(QDir::toNativeSeparators(path), reason);
+    result.message = PersonFile::unreadableMessage(path, reason);
     return result;
 }

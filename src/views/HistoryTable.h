@@ -18,8 +18,6 @@ public:
         QString message; // for the user, when not listed
     };
 
-    static const QString &noRecordMessage();
-
     // Reads the whole file in one pass, however long it is. Something at the
     // path that is no regular file (a symlink, a folder, a FIFO) or cannot be
     // read is refused with a message naming it and the reason.

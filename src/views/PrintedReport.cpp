@@ -18,11 +18,6 @@ namespace {
 const QColor kOutline(255, 3, 5);
 constexpr int kMaxSegments = 30;
 
-QString noRecordMessage()
-{
-    return QStringLiteral("Kein Datensatz vorhanden ! !");
-}
-
 // One BMI unit is 120 twips; 15 lies at y 3120 and 41 at the top edge.
 float heightOf(int value)
 {
@@ -42,7 +37,7 @@ void PrintedReport::print()
     const QString firstName = m_window.firstName->text();
     const QString lastName = m_window.lastName->text();
     if (firstName.isEmpty() || lastName.isEmpty()) {
-        MessageBox::information(m_window.messageParent, noRecordMessage());
+        MessageBox::information(m_window.messageParent, PersonFile::noRecordMessage());
         return;
     }
 
@@ -88,7 +83,7 @@ void PrintedReport::print()
             printer->printLine(textFile.readLine());
         textFile.close();
     } else {
-        MessageBox::information(m_window.messageParent, noRecordMessage());
+        MessageBox::information(m_window.messageParent, PersonFile::noRecordMessage());
     }
 
     report(printer->endDocument());
@@ -100,8 +95,7 @@ void PrintedReport::print()
 
 void PrintedReport::showUnreadable(const QString &path, const QString &reason)
 {
-    MessageBox::information(m_window.messageParent, QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.")
-                                                        .arg(QDir::toNativeSeparators(path), reason));
+    MessageBox::information(m_window.messageParent, PersonFile::unreadableMessage(path, reason));
 }
 
 void PrintedReport::printChart(Printer &printer, TextFileReader &file, QString &headerLine, QString &line2)
