@@ -12,6 +12,8 @@ QString PersonFile::fullName(const QString &firstName, const QString &lastName)
 
 QString PersonFile::path(const QString &fullName)
 {
+    if (!staysInDataFolder(fullName))
+        return {};
     return DataFolder::path() + fullName + QStringLiteral(".txt");
 }
 

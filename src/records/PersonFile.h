@@ -10,6 +10,8 @@ class PersonFile
 {
 public:
     static QString fullName(const QString &firstName, const QString &lastName);
+    // Empty for a name that would lead outside the data folder: such a name
+    // names no file, so the views find none and nothing is read or written.
     static QString path(const QString &fullName);
     // False when a separator (or a NUL) in the name would put its files
     // outside the data folder.
