@@ -10,7 +10,6 @@
 #include "support/StationFolder.h"
 #include "support/WindowUnderTest.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -31,11 +30,6 @@ QByteArray firstVisitOfSize(qsizetype size)
     QByteArray bytes = kFirstVisit;
     bytes.insert(bytes.indexOf("05.02.2002"), QByteArray(size - bytes.size(), ' '));
     return bytes;
-}
-
-QString failureMessage(const QString &path, const QString &reason)
-{
-    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden: %2.").arg(QDir::toNativeSeparators(path), reason);
 }
 
 // Writes pages until the file system refuses one more.
@@ -108,13 +102,14 @@ void TestStoredData::failingDiskKeepsEveryByte()
 
     StationFolder folder(disk != Disk::FolderMissing);
     const QString first = disk == Disk::NameTooLong ? QString(300, QLatin1Char('E')) : QStringLiteral("Erika");
-    const QString path = folder.file(first + " Beispiel.txt");
+    const QString name = first + " Beispiel.txt";
+    const QString path = folder.file(name);
 
     std::unique_ptr<PrivateMount> mount;
     if (disk == Disk::Full && !(mount = PrivateMount::tmpfs(folder.dataPath(), 64 * 1024)))
         QSKIP(qPrintable("no tmpfs for a full disk: " + PrivateMount::unavailableReason()));
     if (!existing.isNull())
-        folder.write(QFileInfo(path).fileName(), existing);
+        folder.write(name, existing);
     if (disk == Disk::Full)
         fillUp(folder);
     if (disk == Disk::ReadOnlyMount && !(mount = PrivateMount::readOnly(folder.dataPath())))
@@ -142,7 +137,7 @@ void TestStoredData::failingDiskKeepsEveryByte()
     }
 
     QCOMPARE(folder.snapshot(), before);
-    QCOMPARE(MessageBox::history(), QStringList{failureMessage(path, reason)});
+    QCOMPARE(MessageBox::history(), QStringList{folder.storeFailure(name, reason)});
     // The BMI was shown before the file was touched; the list keeps its entries.
     QCOMPARE(w.field("bmi")->text(), QString("22"));
     QCOMPARE(w.list()->items(), QStringList{"earlier entry"});
