@@ -1,9 +1,8 @@
 // What protects the running program: an entry that would block or confuse a
-// read or write is refused at once with a message, the window keeps what it
-// shows and takes the next press, and the reader gets through any file.
+// write is refused at once with a message, and the window keeps what it
+// shows and takes the next press. (The reader's way through hostile bytes is
+// proven in tests/platform/tst_textfile.)
 #include "platform/MessageBox.h"
-#include "platform/TextFile.h"
-#include "platform/TextFileReader.h"
 #include "support/StationFolder.h"
 #include "support/WindowUnderTest.h"
 
@@ -34,8 +33,6 @@ class TestRunningProgram : public QObject
 private slots:
     void blockingEntryIsRefusedAndTheWindowGoesOn_data();
     void blockingEntryIsRefusedAndTheWindowGoesOn();
-    void readerGetsThroughAnyFile_data();
-    void readerGetsThroughAnyFile();
 };
 
 void TestRunningProgram::blockingEntryIsRefusedAndTheWindowGoesOn_data()
@@ -85,41 +82,6 @@ void TestRunningProgram::blockingEntryIsRefusedAndTheWindowGoesOn()
     MessageBox::clearHistory();
     w.press("Command2");
     QCOMPARE(folder.read("Erika Beispiel.txt"), kFirstVisit);
-}
-
-void TestRunningProgram::readerGetsThroughAnyFile_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("lines");
-
-    QByteArray everyByte;
-    for (int b = 0; b < 256; ++b)
-        everyByte += char(b);
-    QTest::newRow("every byte value") << everyByte
-                                      << QStringList{TextFile::decode(everyByte.left(10)), TextFile::decode(everyByte.mid(11))};
-    QTest::newRow("only NULs") << QByteArray(3000, '\0') << QStringList{QString(3000, QChar(0))};
-    QTest::newRow("bytes Windows-1252 leaves undefined") << QByteArray("\x81\x8D\r\n\x8F\x90\x9D")
-                                                         << QStringList{TextFile::decode("\x81\x8D"), TextFile::decode("\x8F\x90\x9D")};
-    QTest::newRow("header of one character") << QByteArray("E\r\n") << QStringList{"E"};
-    QTest::newRow("CR LF split over many reads") << QByteArray(64 * 1024 - 1, 'a') + "\r\nb"
-                                                 << QStringList{QString(64 * 1024 - 1, 'a'), "b"};
-    QTest::newRow("50 MB single line") << QByteArray(50 * 1024 * 1024, 'x') << QStringList{QString(50 * 1024 * 1024, 'x')};
-}
-
-void TestRunningProgram::readerGetsThroughAnyFile()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, lines);
-
-    StationFolder folder;
-    folder.write("Erika Beispiel.txt", bytes);
-    TextFileReader reader;
-    QVERIFY(reader.open(folder.file("Erika Beispiel.txt")));
-    QStringList read;
-    while (!reader.atEnd())
-        read << reader.readLine();
-    QVERIFY(read == lines);
-    QCOMPARE(folder.read("Erika Beispiel.txt"), bytes);
 }
 
 QTEST_MAIN(TestRunningProgram)
