@@ -1,7 +1,9 @@
 // Line splitting of stored files: whatever the bytes, every piece of the file
-// between line ends comes back once, in order, whatever the read size.
+// between line ends comes back once, in order, whatever the read size, line
+// by line, in bulk, or kept as compact lines for the list.
 #include "FuzzInput.h"
 #include "platform/TextFileReader.h"
+#include "platform/TextLines.h"
 
 #include <QStringList>
 
@@ -15,6 +17,29 @@ QStringList readAll(const QByteArray &bytes, qsizetype chunkSize)
     while (!reader.atEnd())
         lines << reader.readLine();
     FuzzInput::require(reader.readLine().isEmpty(), "nothing is read past the end");
+    return lines;
+}
+
+// The first `first` lines one by one, then the rest in bulk.
+QStringList readInBulk(const QByteArray &bytes, qsizetype chunkSize, int first)
+{
+    TextFileReader reader;
+    reader.openBytes(bytes, chunkSize);
+    QStringList lines;
+    while (first-- > 0 && !reader.atEnd())
+        lines << reader.readLine();
+    lines += reader.readAllLines();
+    FuzzInput::require(reader.atEnd() && reader.readAllLines().isEmpty(), "nothing is read past the end in bulk");
+    return lines;
+}
+
+QStringList compactLines(const QByteArray &bytes)
+{
+    const TextLines compact(bytes);
+    QStringList lines;
+    for (qsizetype i = 0; i < compact.count(); ++i)
+        lines << compact.at(i);
+    FuzzInput::require(compact.at(compact.count()).isEmpty() && compact.toStringList() == lines, "compact lines agree");
     return lines;
 }
 
@@ -40,13 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    // The first byte picks how many bytes one read hands over, so that line
-    // ends fall on every position relative to the read boundaries.
+    // The first byte picks how many bytes one read or decoded piece holds,
+    // so that line ends fall on every position relative to their boundaries,
+    // and after how many single lines the bulk read takes over.
     const qsizetype chunkSize = 1 + data[0] % 32;
+    const int singleLines = data[0] / 32;
     const QByteArray bytes = FuzzInput(data + 1, size - 1).bytes();
 
     const QStringList expected = expectedLines(bytes);
     FuzzInput::require(readAll(bytes, chunkSize) == expected, "small reads split like the file");
     FuzzInput::require(readAll(bytes, 64 * 1024) == expected, "whole reads split like the file");
+    FuzzInput::require(readInBulk(bytes, chunkSize, singleLines) == expected, "the bulk read splits like the file");
+    FuzzInput::require(compactLines(bytes) == expected, "compact lines split like the file");
     return 0;
 }

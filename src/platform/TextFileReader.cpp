@@ -37,6 +37,7 @@ void appendLines(const QString &text, QStringList &lines)
 
 TextFileReader::TextFileReader()
     : m_chunk(kChunk)
+    , m_decodePiece(kDecodePiece)
     , m_decoder("windows-1252")
 {
 }
@@ -64,6 +65,7 @@ bool TextFileReader::open(const QString &path)
     }
     m_fd = fd;
     m_chunk = kChunk;
+    m_decodePiece = kDecodePiece;
     m_eof = false;
     return true;
 }
@@ -74,6 +76,7 @@ void TextFileReader::openBytes(const QByteArray &bytes, qsizetype chunkSize)
     m_error = 0;
     m_bytes = bytes;
     m_chunk = qMax<qsizetype>(chunkSize, 1);
+    m_decodePiece = m_chunk;
     m_eof = false;
 }
 
@@ -168,6 +171,12 @@ QByteArray TextFileReader::readRest()
     QByteArray bytes = m_buffer.sliced(m_pos);
     m_buffer.clear();
     m_pos = 0;
+    if (m_fd < 0) {
+        bytes += QByteArrayView(m_bytes).sliced(m_bytesPos);
+        m_bytesPos = m_bytes.size();
+        m_eof = true;
+        return bytes;
+    }
     struct stat st {};
     const off_t offset = ::lseek(m_fd, 0, SEEK_CUR);
     if (::fstat(m_fd, &st) == 0 && offset >= 0 && st.st_size > offset)
@@ -195,8 +204,6 @@ QByteArray TextFileReader::readRest()
 QStringList TextFileReader::readAllLines()
 {
     QStringList lines;
-    if (m_fd < 0)
-        return lines;
     const QByteArray bytes = readRest();
 
     // Decoded in large pieces, each ending after a line feed, so no line is
@@ -204,7 +211,7 @@ QStringList TextFileReader::readAllLines()
     const QByteArrayView all(bytes);
     qsizetype from = 0;
     while (from < all.size()) {
-        qsizetype to = std::min(all.size(), from + kDecodePiece);
+        qsizetype to = std::min(all.size(), from + m_decodePiece);
         if (to < all.size()) {
             const qsizetype lastNewline = all.sliced(from, to - from).lastIndexOf('\n');
             if (lastNewline >= 0) {

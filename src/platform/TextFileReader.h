@@ -23,7 +23,8 @@ public:
     QString errorReason() const;
 
     // Reads the given bytes instead of a file, handing them to the line
-    // splitting in pieces of chunkSize bytes as reading a file would.
+    // splitting in pieces of chunkSize bytes as reading a file would, and
+    // decoding them in bulk in pieces of that size too.
     void openBytes(const QByteArray &bytes, qsizetype chunkSize);
 
     // True once the last line has been read (or when nothing could be read).
@@ -51,6 +52,7 @@ private:
     QByteArray m_bytes; // the source when reading from memory
     qsizetype m_bytesPos = 0;
     qsizetype m_chunk;
+    qsizetype m_decodePiece;
     int m_error = 0;
     bool m_eof = true;
     QByteArray m_buffer;
