@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test.
+# Installs what is missing, builds and runs every test; then runs them all
+# again built with AddressSanitizer and UndefinedBehaviorSanitizer, and runs
+# each fuzz target for 60 seconds. Any failure or sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils xvfb x11-utils \
-  cups printer-driver-cups-pdf
+  cups printer-driver-cups-pdf clang libclang-rt-dev
 scripts/build.sh
 
 # The printing test prints through a real CUPS queue; without one it skips.
@@ -17,5 +19,10 @@ if ! scripts/setup-test-printer.sh; then
   echo "test.sh: no test printer; the test printing through CUPS will be skipped." >&2
 fi
 
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
+
+echo "Building and running the tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DBMI_SANITIZE=ON
+(cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
+
+scripts/fuzz.sh 60

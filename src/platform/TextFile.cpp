@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +34,48 @@ qsizetype writeAll(int fd, const QByteArray &bytes)
         done += n;
     }
     return done;
+}
+
+// Writes everything and makes it reach the disk; errno of the failure, or 0.
+int writeAndSync(int fd, const QByteArray &bytes)
+{
+    if (writeAll(fd, bytes) != bytes.size())
+        return errno ? errno : EIO;
+    return ::fsync(fd) != 0 ? errno : 0;
+}
+
+// Gives the unnamed file open at fd the name; errno of the failure, or 0.
+int linkUnder(int fd, const QByteArray &name)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+        return errno;
+    // Without /proc only the descriptor itself can be linked, which needs privileges.
+    return ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+// A write cut short says nothing of why: the process's file size limit was
+// reached, or else the disk is full.
+int shortWriteReason(int fd)
+{
+    struct stat st {};
+    rlimit limit {};
+    if (::fstat(fd, &st) == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && rlim_t(st.st_size) >= limit.rlim_cur)
+        return EFBIG;
+    return ENOSPC;
+}
+
+// Takes our own appended bytes off the end again, but only while nobody
+// has written after them.
+void cutBack(int fd, ssize_t written)
+{
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    struct stat now {};
+    if (end >= written && ::fstat(fd, &now) == 0 && now.st_size == end)
+        (void)::ftruncate(fd, end - written);
 }
 
 void syncFolderOf(const QString &path)
@@ -103,16 +146,38 @@ TextFile::Presence TextFile::presence(const QString &path)
 
 TextFile::Result TextFile::createNew(const QString &path, const QByteArray &bytes)
 {
+    // The file is written without a name in its folder and then linked under
+    // its name, so it appears with all its bytes at once; the link fails when
+    // anything of that name appeared meanwhile. Created in place, an empty
+    // file would be visible for a moment, and a record that another station
+    // appended to it would then be overwritten.
+    const QByteArray folder = nativePath(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            return createInPlace(path, bytes); // a file system without unnamed files
+        return failure(errno);
+    }
+    int error = writeAndSync(fd, bytes);
+    if (!error)
+        error = linkUnder(fd, nativePath(path));
+    // Unlinked, an unnamed file vanishes with its descriptor.
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (error)
+        return failure(error);
+    syncFolderOf(path);
+    return {};
+}
+
+TextFile::Result TextFile::createInPlace(const QString &path, const QByteArray &bytes)
+{
     const QByteArray name = nativePath(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return failure(errno);
 
-    int error = 0;
-    if (writeAll(fd, bytes) != bytes.size())
-        error = errno ? errno : EIO;
-    else if (::fsync(fd) != 0)
-        error = errno;
+    int error = writeAndSync(fd, bytes);
     if (::close(fd) != 0 && !error)
         error = errno;
     if (error) {
@@ -137,25 +202,21 @@ TextFile::Result TextFile::append(const QString &path, const QByteArray &bytes)
         return failure(NotRegularFile);
     }
 
-    int error = 0;
     // One write call, so that lines from two stations never interleave.
     ssize_t written;
     do {
         written = ::write(fd, bytes.constData(), size_t(bytes.size()));
     } while (written < 0 && errno == EINTR);
 
-    if (written != bytes.size()) {
-        error = written < 0 ? errno : (errno ? errno : ENOSPC);
-        if (written > 0) {
-            const off_t end = ::lseek(fd, 0, SEEK_CUR);
-            struct stat now {};
-            // Cut back only our own tail, and only while nobody wrote after it.
-            if (end >= written && ::fstat(fd, &now) == 0 && now.st_size == end)
-                (void)::ftruncate(fd, end - written);
-        }
-    } else if (::fsync(fd) != 0) {
+    int error = 0;
+    if (written < 0)
         error = errno;
-    }
+    else if (written != bytes.size())
+        error = shortWriteReason(fd);
+    else if (::fsync(fd) != 0)
+        error = errno;
+    if (error && written > 0)
+        cutBack(fd, written);
     if (::close(fd) != 0 && !error)
         error = errno;
     return error ? failure(error) : Result{};
@@ -184,6 +245,8 @@ QString TextFile::reasonText(int error)
         return QStringLiteral("kein Speicherplatz mehr auf dem Datenträger");
     case ENAMETOOLONG:
         return QStringLiteral("Dateiname zu lang");
+    case EFBIG:
+        return QStringLiteral("Datei zu groß");
     case EEXIST:
         return QStringLiteral("Datei existiert bereits");
     default:

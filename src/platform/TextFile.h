@@ -34,8 +34,8 @@ public:
     static Presence presence(const QString &path);
 
     // Creates the file only if nothing exists at the path (error EEXIST
-    // otherwise); writes and syncs all bytes, and removes the file again when
-    // it could not be completed.
+    // otherwise), with all bytes written and synced before it appears under
+    // its name; nothing is left behind when it could not be completed.
     static Result createNew(const QString &path, const QByteArray &bytes);
 
     // Appends in one write to an existing regular file and syncs it; a
@@ -43,4 +43,7 @@ public:
     static Result append(const QString &path, const QByteArray &bytes);
 
     static QString reasonText(int error);
+
+private:
+    static Result createInPlace(const QString &path, const QByteArray &bytes);
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +36,9 @@ void appendLines(const QString &text, QStringList &lines)
 } // namespace
 
 TextFileReader::TextFileReader()
-    : m_decoder("windows-1252")
+    : m_chunk(kChunk)
+    , m_decodePiece(kDecodePiece)
+    , m_decoder("windows-1252")
 {
 }
 
@@ -61,8 +64,20 @@ bool TextFileReader::open(const QString &path)
         return false;
     }
     m_fd = fd;
+    m_chunk = kChunk;
+    m_decodePiece = kDecodePiece;
     m_eof = false;
     return true;
+}
+
+void TextFileReader::openBytes(const QByteArray &bytes, qsizetype chunkSize)
+{
+    close();
+    m_error = 0;
+    m_bytes = bytes;
+    m_chunk = qMax<qsizetype>(chunkSize, 1);
+    m_decodePiece = m_chunk;
+    m_eof = false;
 }
 
 QString TextFileReader::errorReason() const
@@ -75,9 +90,28 @@ void TextFileReader::close()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_bytes.clear();
+    m_bytesPos = 0;
     m_eof = true;
     m_buffer.clear();
     m_pos = 0;
+}
+
+qsizetype TextFileReader::readChunk(char *into)
+{
+    if (m_fd < 0) {
+        const qsizetype n = qMin(m_chunk, m_bytes.size() - m_bytesPos);
+        std::memcpy(into, m_bytes.constData() + m_bytesPos, size_t(n));
+        m_bytesPos += n;
+        return n;
+    }
+    ssize_t n;
+    do {
+        n = ::read(m_fd, into, size_t(m_chunk));
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        m_error = errno;
+    return n;
 }
 
 bool TextFileReader::fill()
@@ -89,14 +123,9 @@ bool TextFileReader::fill()
         m_pos = 0;
     }
     const qsizetype old = m_buffer.size();
-    m_buffer.resize(old + kChunk);
-    ssize_t n;
-    do {
-        n = ::read(m_fd, m_buffer.data() + old, size_t(kChunk));
-    } while (n < 0 && errno == EINTR);
+    m_buffer.resize(old + m_chunk);
+    const qsizetype n = readChunk(m_buffer.data() + old);
     if (n <= 0) {
-        if (n < 0)
-            m_error = errno;
         m_buffer.resize(old);
         m_eof = true;
         return false;
@@ -142,6 +171,12 @@ QByteArray TextFileReader::readRest()
     QByteArray bytes = m_buffer.sliced(m_pos);
     m_buffer.clear();
     m_pos = 0;
+    if (m_fd < 0) {
+        bytes += QByteArrayView(m_bytes).sliced(m_bytesPos);
+        m_bytesPos = m_bytes.size();
+        m_eof = true;
+        return bytes;
+    }
     struct stat st {};
     const off_t offset = ::lseek(m_fd, 0, SEEK_CUR);
     if (::fstat(m_fd, &st) == 0 && offset >= 0 && st.st_size > offset)
@@ -169,8 +204,6 @@ QByteArray TextFileReader::readRest()
 QStringList TextFileReader::readAllLines()
 {
     QStringList lines;
-    if (m_fd < 0)
-        return lines;
     const QByteArray bytes = readRest();
 
     // Decoded in large pieces, each ending after a line feed, so no line is
@@ -178,7 +211,7 @@ QStringList TextFileReader::readAllLines()
     const QByteArrayView all(bytes);
     qsizetype from = 0;
     while (from < all.size()) {
-        qsizetype to = std::min(all.size(), from + kDecodePiece);
+        qsizetype to = std::min(all.size(), from + m_decodePiece);
         if (to < all.size()) {
             const qsizetype lastNewline = all.sliced(from, to - from).lastIndexOf('\n');
             if (lastNewline >= 0) {

@@ -22,6 +22,11 @@ public:
     bool open(const QString &path);
     QString errorReason() const;
 
+    // Reads the given bytes instead of a file, handing them to the line
+    // splitting in pieces of chunkSize bytes as reading a file would, and
+    // decoding them in bulk in pieces of that size too.
+    void openBytes(const QByteArray &bytes, qsizetype chunkSize);
+
     // True once the last line has been read (or when nothing could be read).
     bool atEnd();
     // The next line without its line end; an empty text past the end.
@@ -41,8 +46,13 @@ public:
 
 private:
     bool fill();
+    qsizetype readChunk(char *into);
 
     int m_fd = -1;
+    QByteArray m_bytes; // the source when reading from memory
+    qsizetype m_bytesPos = 0;
+    qsizetype m_chunk;
+    qsizetype m_decodePiece;
     int m_error = 0;
     bool m_eof = true;
     QByteArray m_buffer;

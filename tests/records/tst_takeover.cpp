@@ -30,6 +30,9 @@ void TestTakeOver::bmiText_data()
     QTest::newRow("1500 has no grouping") << "15" << "100" << "15";
     QTest::newRow("decimal comma in the weight") << "60,5" << "1650" << "22";
     QTest::newRow("surrounding blanks are allowed") << " 60" << "1650 " << "22";
+    // Written with 15 digits the largest double reads 1,79769313486232E+308,
+    // beyond the range of a double; only its first two characters are kept.
+    QTest::newRow("largest double") << "1,7976931348623157E+308" << "1000" << "1,";
 }
 
 void TestTakeOver::bmiText()

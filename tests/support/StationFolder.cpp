@@ -71,3 +71,9 @@ QMap<QString, QByteArray> StationFolder::snapshot() const
     }
     return entries;
 }
+
+QString StationFolder::storeFailure(const QString &name, const QString &reason) const
+{
+    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden: %2.")
+        .arg(QDir::toNativeSeparators(file(name)), reason);
+}

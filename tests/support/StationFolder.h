@@ -29,6 +29,9 @@ public:
     // Every entry of the data folder with its bytes, to prove nothing changed.
     QMap<QString, QByteArray> snapshot() const;
 
+    // The message of a take-over that could not store the named file.
+    QString storeFailure(const QString &name, const QString &reason) const;
+
 private:
     QTemporaryDir m_dir;
     QByteArray m_oldHome;

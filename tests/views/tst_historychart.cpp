@@ -207,7 +207,7 @@ void TestHistoryChart::onlyTheFirst31RecordLinesAreRead_data()
 
     QByteArray garbage(1024 * 1024, '\0');
     for (int i = 0; i < garbage.size(); ++i)
-        garbage[i] = char((i * 7919) % 251);
+        garbage[i] = char((qint64(i) * 7919) % 251);
     const QByteArray recordOf45 = "  01.02.2020    70kg    1750mm     BMI: 45\r\n";
 
     QTest::newRow("40 record lines") << recordOf45.repeated(9);
