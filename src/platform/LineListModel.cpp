@@ -1,5 +1,14 @@
 #include "platform/LineListModel.h"
 
+namespace {
+
+// Far more characters than the list box is wide. The rest of a line is never
+// drawn, but measuring a line of megabytes for its elision would freeze the
+// window for many seconds.
+constexpr qsizetype kShownLength = 1000;
+
+} // namespace
+
 void LineListModel::clear()
 {
     beginResetModel();
@@ -55,5 +64,6 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
         return {};
-    return line(index.row());
+    const int row = index.row();
+    return m_lines.isEmpty() ? m_strings.value(row).left(kShownLength) : m_lines.start(row, kShownLength);
 }

@@ -19,6 +19,7 @@ public:
     void setStrings(QStringList strings);
     void setLines(TextLines lines);
 
+    // The whole entry; the view is given only as much of it as could show.
     QString line(int row) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

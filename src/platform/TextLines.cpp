@@ -21,15 +21,22 @@ TextLines::TextLines(QByteArray bytes)
 
 QString TextLines::at(qsizetype index) const
 {
+    return start(index, m_bytes.size());
+}
+
+QString TextLines::start(qsizetype index, qsizetype maxLength) const
+{
     if (index < 0 || index >= count())
         return {};
-    const qsizetype start = m_starts[index];
+    const qsizetype from = m_starts[index];
     qsizetype stop = index + 1 < count() ? m_starts[index + 1] - 1 : m_bytes.size();
-    if (stop > start && m_bytes.at(stop - 1) == '\n')
+    if (stop > from && m_bytes.at(stop - 1) == '\n')
         --stop; // the last line's own line end
-    if (stop > start && m_bytes.at(stop - 1) == '\r')
+    if (stop > from && m_bytes.at(stop - 1) == '\r')
         --stop;
-    return TextFile::decode(QByteArrayView(m_bytes).sliced(start, stop - start));
+    // One byte is one character in Windows-1252.
+    const qsizetype length = qMin(stop - from, qMax<qsizetype>(maxLength, 0));
+    return TextFile::decode(QByteArrayView(m_bytes).sliced(from, length));
 }
 
 QStringList TextLines::toStringList() const

@@ -18,6 +18,9 @@ public:
     qsizetype count() const { return m_starts.size(); }
     bool isEmpty() const { return m_starts.isEmpty(); }
     QString at(qsizetype index) const;
+    // At most the first maxLength characters of the line; the rest of a
+    // long line is not decoded.
+    QString start(qsizetype index, qsizetype maxLength) const;
     QStringList toStringList() const;
 
 private:
