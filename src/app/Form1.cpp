@@ -302,15 +302,18 @@ void Form1::showHistoryTable()
         MessageBox::information(this, PersonFile::noRecordMessage());
         return;
     }
-    const QString path = PersonFile::path(PersonFile::fullName(text->text(), Text7->text()));
+    HistoryTable::Result table = HistoryTable::read(PersonFile::path(PersonFile::fullName(text->text(), Text7->text())));
+    // Something at the path that cannot be read changes nothing but the message.
+    if (table.outcome == HistoryTable::Outcome::Unreadable) {
+        MessageBox::information(this, table.message);
+        return;
+    }
 
     Text1->setText(QString());
     Text2->setText(QString());
     bmi->setText(QString());
     List1->clear();
-
-    HistoryTable::Result table = HistoryTable::read(path);
-    if (table.outcome != HistoryTable::Outcome::Listed) {
+    if (table.outcome == HistoryTable::Outcome::NoFile) {
         MessageBox::information(this, table.message);
         return;
     }

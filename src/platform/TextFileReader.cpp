@@ -51,14 +51,28 @@ bool TextFileReader::open(const QString &path)
 {
     close();
     m_error = 0;
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(path);
+    // Opening alone can act: it arms a watchdog, rewinds a tape, wakes the
+    // writer of a FIFO. Whatever is no regular file is never opened.
+    struct stat seen {};
+    if (::lstat(name.constData(), &seen) != 0) {
+        m_error = errno;
+        return false;
+    }
+    if (!S_ISREG(seen.st_mode)) {
+        m_error = TextFile::NotRegularFile;
+        return false;
+    }
+    // Should the entry be swapped in between, O_NOFOLLOW keeps off a link,
+    // O_NONBLOCK keeps a FIFO from waiting for a writer, and the check
+    // below refuses whatever was opened instead.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         m_error = errno;
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != seen.st_dev || st.st_ino != seen.st_ino) {
         ::close(fd);
         m_error = TextFile::NotRegularFile;
         return false;

@@ -1,13 +1,9 @@
 #include "platform/MessageBox.h"
-#include "platform/TextFile.h"
 #include "support/StationFolder.h"
 #include "support/WindowUnderTest.h"
 
-#include <QDir>
 #include <QTest>
 #include <QTimer>
-
-#include <sys/stat.h>
 
 // "&Tabelle  auslesen": the person file listed in List1 exactly as stored.
 class TestHistoryTable : public QObject
@@ -21,8 +17,6 @@ private slots:
     void noFileEmptiesFieldsAndList();
     void emptyNameChangesNothing_data();
     void emptyNameChangesNothing();
-    void refusesWhatIsNoRegularFile_data();
-    void refusesWhatIsNoRegularFile();
 
 private:
     static void fillFields(WindowUnderTest &w, const QString &first, const QString &last);
@@ -149,41 +143,6 @@ void TestHistoryTable::emptyNameChangesNothing()
     QCOMPARE(w.field("Text1")->text(), QString("75"));
     QCOMPARE(w.field("Text2")->text(), QString("1800"));
     QCOMPARE(w.field("bmi")->text(), QString("23"));
-}
-
-void TestHistoryTable::refusesWhatIsNoRegularFile_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("symlink to a person file") << "symlink";
-    QTest::newRow("folder") << "folder";
-    QTest::newRow("FIFO") << "fifo";
-}
-
-void TestHistoryTable::refusesWhatIsNoRegularFile()
-{
-    QFETCH(QString, kind);
-
-    StationFolder folder;
-    const QString path = folder.file("Erika Beispiel.txt");
-    folder.write("elsewhere.txt", "Erika Beispiel  weiblich 35Jahre\r\n\r\n");
-    if (kind == "symlink")
-        QVERIFY(QFile::link(folder.file("elsewhere.txt"), path));
-    else if (kind == "folder")
-        QVERIFY(QDir(folder.dataPath()).mkdir("Erika Beispiel.txt"));
-    else
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    const auto before = folder.snapshot();
-
-    WindowUnderTest w;
-    fillFields(w, "Erika", "Beispiel");
-    w.press("Command5"); // a FIFO without a writer must not hang the window
-
-    QCOMPARE(MessageBox::history(),
-             QStringList{"Die Datei " + QDir::toNativeSeparators(path) + " kann nicht gelesen werden: "
-                         + TextFile::reasonText(TextFile::NotRegularFile) + "."});
-    QCOMPARE(w.list()->count(), 0);
-    QCOMPARE(folder.snapshot(), before);
-    QVERIFY(w.form().isVisible());
 }
 
 QTEST_MAIN(TestHistoryTable)
