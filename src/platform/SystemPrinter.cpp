@@ -18,6 +18,10 @@ namespace {
 
 constexpr qreal kTwipsPerInch = 1440.0;
 constexpr qreal kPixelsPerTwip = SystemPrinter::kDotsPerInch / kTwipsPerInch;
+// No page is wide enough to show more characters of one line, even at the
+// smallest size printed; laying out the rest of a line of megabytes would
+// hold the window for many seconds.
+constexpr qsizetype kPrintableLength = 4000;
 
 QPointF toPixels(qreal x, qreal y)
 {
@@ -185,7 +189,7 @@ void SystemPrinter::printLine(const QString &text)
         }
         m_position.setY(0);
     }
-    m_painter.drawText(toPixels(m_position.x(), m_position.y() + m_ascent), text);
+    m_painter.drawText(toPixels(m_position.x(), m_position.y() + m_ascent), text.left(kPrintableLength));
     m_position = QPointF(0, m_position.y() + m_lineHeight);
 }
 
