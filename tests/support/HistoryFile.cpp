@@ -7,8 +7,7 @@ QStringList HistoryFile::records(const QStringList &bmiTexts)
 {
     QStringList lines;
     for (int i = 0; i < bmiTexts.size(); ++i)
-        lines.append(PersonFile::recordLine(QStringLiteral("05.02.2002"), QString::number(50 + i),
-                                            QStringLiteral("1800"), bmiTexts[i]));
+        lines.append(PersonFile::recordLine(QStringLiteral("05.02.2002"), QString::number(50 + i), QStringLiteral("1800"), bmiTexts[i]));
     return lines;
 }
 
@@ -22,8 +21,5 @@ QStringList HistoryFile::records(int count)
 
 QByteArray HistoryFile::bytes(const QString &headerLine, const QStringList &records)
 {
-    QString text = headerLine + QStringLiteral("\r\n\r\n");
-    for (const QString &line : records)
-        text += line + QStringLiteral("\r\n");
-    return TextFile::encode(text);
+    return TextFile::encode((QStringList{headerLine, QString()} + records).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }

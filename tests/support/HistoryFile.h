@@ -7,8 +7,7 @@
 class HistoryFile
 {
 public:
-    // One record line per BMI text, each with its own weight (50, 51, ...),
-    // so every line of a history is different.
+    // One record line per BMI text, weights 50, 51, ... so that no two lines are alike.
     static QStringList records(const QStringList &bmiTexts);
     // That many record lines with BMI texts running through 18..37.
     static QStringList records(int count);

@@ -5,22 +5,18 @@
 #include <QRectF>
 #include <QStringList>
 
-// A printed PDF read back with poppler's tools, as a person would see it:
-// its text, its pages, its words with their places, and a page as pixels.
+// A printed PDF read back with poppler's tools, as a person would see it.
 class PrintedPages
 {
 public:
     struct Word
     {
-        int page = 0; // from 1
         QString text;
         QRectF box; // in points from the page's top-left corner
     };
 
     explicit PrintedPages(const QString &pdfPath);
 
-    // The text's non-empty lines, each with its blanks collapsed.
-    QStringList lines() const;
     // True when these lines (blanks collapsed) appear in this order, other
     // lines allowed in between.
     bool showsInOrder(const QStringList &expected) const;
@@ -34,4 +30,5 @@ public:
 
 private:
     QString m_path;
+    QString m_text; // pdftotext's layout, a form feed after each page
 };

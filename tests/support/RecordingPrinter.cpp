@@ -19,47 +19,43 @@ Printer::Factory RecordingPrinter::Log::factory()
     };
 }
 
-RecordingPrinter::RecordingPrinter(Log &log)
-    : m_log(log)
+void RecordingPrinter::log(const QString &operation, QPointF moveTo)
 {
+    m_log.operations.append(operation);
+    m_position = moveTo;
 }
 
 void RecordingPrinter::setFontSize(qreal points)
 {
     m_points = points;
-    m_log.operations.append(QStringLiteral("font size %1").arg(points));
+    log(QStringLiteral("font size %1").arg(points), m_position);
 }
 
 void RecordingPrinter::setDrawWidth(int pixels)
 {
-    m_log.operations.append(QStringLiteral("draw width %1").arg(pixels));
+    log(QStringLiteral("draw width %1").arg(pixels), m_position);
 }
 
 void RecordingPrinter::printLine(const QString &text)
 {
-    m_log.operations.append(QStringLiteral("text \"%1\" at %2").arg(text, point(m_position.x(), m_position.y())));
-    m_position = QPointF(0, m_position.y() + 20 * m_points);
+    log(QStringLiteral("text \"%1\" at %2").arg(text, point(m_position.x(), m_position.y())),
+        {0, m_position.y() + 20 * m_points});
 }
 
 void RecordingPrinter::segment(float x1, float y1, float x2, float y2)
 {
-    m_log.operations.append(QStringLiteral("segment %1 %2").arg(point(x1, y1), point(x2, y2)));
-    m_position = QPointF(x2, y2);
+    log(QStringLiteral("segment %1 %2").arg(point(x1, y1), point(x2, y2)), {x2, y2});
 }
 
 void RecordingPrinter::box(float x1, float y1, float x2, float y2, const QColor &outline)
 {
-    m_log.operations.append(QStringLiteral("box %1 %2 rgb(%3, %4, %5)")
-                                .arg(point(x1, y1), point(x2, y2))
-                                .arg(outline.red())
-                                .arg(outline.green())
-                                .arg(outline.blue()));
-    m_position = QPointF(x2, y2);
+    const QString rgb = QStringLiteral("rgb(%1, %2, %3)").arg(outline.red()).arg(outline.green()).arg(outline.blue());
+    log(QStringLiteral("box %1 %2 %3").arg(point(x1, y1), point(x2, y2), rgb), {x2, y2});
 }
 
 Printer::Outcome RecordingPrinter::endDocument()
 {
-    // How many messages came before the end shows their order against it.
-    m_log.operations.append(QStringLiteral("end after %1 message(s)").arg(MessageBox::history().size()));
+    // The messages counted before the end show their order against it.
+    log(QStringLiteral("end after %1 message(s)").arg(MessageBox::history().size()), m_position);
     return m_log.outcome;
 }

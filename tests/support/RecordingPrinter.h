@@ -6,10 +6,9 @@
 #include <QPointF>
 #include <QStringList>
 
-// Prints nothing; writes every operation as one line of text into a log, so
-// a test can compare the whole sequence. A text line is logged with the
-// print position it starts at, which follows the printer's rule with a line
-// height of 20 twips per point.
+// Prints nothing; logs every operation as one line of text. A text line is
+// logged with the print position it starts at, following the printer's rule
+// with a line height of 20 twips per point.
 class RecordingPrinter : public Printer
 {
 public:
@@ -19,11 +18,10 @@ public:
         QStringList operations; // e.g. `text "" at (400, 1680)`
         Outcome outcome;        // what ending a document answers
 
-        // Hands out recording printers that write into this log.
         Factory factory();
     };
 
-    explicit RecordingPrinter(Log &log);
+    explicit RecordingPrinter(Log &log) : m_log(log) {}
 
     void setFontSize(qreal points) override;
     void setDrawWidth(int pixels) override;
@@ -33,6 +31,8 @@ public:
     Outcome endDocument() override;
 
 private:
+    void log(const QString &operation, QPointF moveTo);
+
     Log &m_log;
     qreal m_points = 10;
     QPointF m_position;

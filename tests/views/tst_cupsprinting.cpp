@@ -20,36 +20,23 @@ namespace {
 const QString kQueue = QStringLiteral("bmi-pondra-test");
 
 // Where cups-pdf puts its files: the Out setting of its configuration, for
-// the user who owns the job (this process's user, whatever $HOME says now).
+// this process's user (whatever $HOME says now).
 QString cupsPdfFolder()
 {
     QString out = QStringLiteral("/var/spool/cups-pdf/${USER}");
     QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    if (conf.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : conf.readAll().split('\n')) {
-            const QString setting = QString::fromLocal8Bit(line).simplified();
-            if (setting.startsWith(QLatin1String("Out ")))
-                out = setting.mid(4);
-        }
-    }
-    const passwd *user = ::getpwuid(::getuid());
-    if (user) {
-        out.replace(QLatin1String("${HOME}"), QString::fromLocal8Bit(user->pw_dir));
-        out.replace(QLatin1String("${USER}"), QString::fromLocal8Bit(user->pw_name));
-    }
+    if (conf.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : conf.readAll().split('\n'))
+            if (line.simplified().startsWith("Out "))
+                out = QString::fromLocal8Bit(line.simplified().mid(4));
+    if (const passwd *user = ::getpwuid(::getuid()))
+        out.replace("${HOME}", QString::fromLocal8Bit(user->pw_dir)).replace("${USER}", QString::fromLocal8Bit(user->pw_name));
     return out;
 }
 
 QStringList pdfsIn(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-}
-
-bool queueIsEmpty()
-{
-    QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), kQueue});
-    return lpstat.waitForFinished(30000) && lpstat.readAllStandardOutput().trimmed().isEmpty();
 }
 
 } // namespace
@@ -82,12 +69,12 @@ void TestCupsPrinting::reportThroughTheDefaultPrinter()
 
     QString printed;
     auto jobDone = [&] {
-        const QStringList now = pdfsIn(out);
-        for (const QString &name : now) {
+        for (const QString &name : pdfsIn(out))
             if (!before.contains(name))
                 printed = QDir(out).filePath(name);
-        }
-        return !printed.isEmpty() && queueIsEmpty();
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), kQueue});
+        return !printed.isEmpty() && lpstat.waitForFinished(30000) && lpstat.readAllStandardOutput().trimmed().isEmpty();
     };
     QTRY_VERIFY2_WITH_TIMEOUT(jobDone(), qPrintable("no new PDF in " + out), 120000);
 
