@@ -53,6 +53,11 @@ QString LineListModel::line(int row) const
     return m_lines.isEmpty() ? m_strings.value(row) : m_lines.at(row);
 }
 
+QStringList LineListModel::allLines() const
+{
+    return m_lines.isEmpty() ? m_strings : m_lines.toStringList();
+}
+
 int LineListModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())

@@ -21,6 +21,7 @@ public:
 
     // The whole entry; the view is given only as much of it as could show.
     QString line(int row) const;
+    QStringList allLines() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;

@@ -46,9 +46,5 @@ QString ListBox::item(int row) const
 
 QStringList ListBox::items() const
 {
-    QStringList all;
-    all.reserve(count());
-    for (int row = 0; row < count(); ++row)
-        all.append(item(row));
-    return all;
+    return m_model->allLines();
 }
