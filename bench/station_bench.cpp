@@ -3,9 +3,9 @@
 //   station-bench --program PATH --bare PATH --work DIR
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/CommandStarter.h"
+#include "platform/CodePage.h"
 #include "platform/MessageBox.h"
-#include "platform/TextFile.h"
+#include "platform/SystemPrinter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -25,12 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-class NoCommands : public CommandStarter
-{
-public:
-    bool start(const QString &, const QStringList &, WindowStyle) override { return false; }
-};
 
 struct Row
 {
@@ -210,9 +204,8 @@ int main(int argc, char *argv[])
     ::sync(); // no write-back of the new files inside the measurements
 
     Startup::prepare(app);
-    MessageBox::setNeverShow(true);
-    NoCommands noCommands;
-    Form1 window(Form1::Services{&noCommands});
+    MessageBox::answerWith([](const QString &) { return MessageBox::Ok; });
+    Form1 window(&SystemPrinter::open);
     window.show();
     QCoreApplication::processEvents();
     const qint64 residentBefore = residentBytes();
@@ -247,7 +240,7 @@ int main(int argc, char *argv[])
                                                    return millis([&] {
                                                        QFile f(tablePath);
                                                        f.open(QIODevice::ReadOnly);
-                                                       const QString text = TextFile::decode(f.readAll());
+                                                       const QString text = CodePage::decode(f.readAll());
                                                        Q_UNUSED(text);
                                                    });
                                                });

@@ -13,7 +13,7 @@ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILE
   -DBMI_BUILD_FUZZERS=ON -DBMI_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target bmi_fuzzers
 
-targets=(line_splitter header_rules record_bmi normal_range plot_value bmi_text text_to_number assessment)
+targets=(lines takeover)
 mkdir -p "$build_dir/findings" "$build_dir/logs"
 # Numbers the way the station reads them when the system has no locale: German.
 export LC_ALL=C LANG=C

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Prepares the printer the printing test uses: starts the CUPS scheduler when
-# it is not running and adds the queue bmi-pondra-test, which writes every job
-# as a PDF file through cups-pdf. Needs root or sudo; changes no default.
+# Prepares the printers the printing test uses: starts the CUPS scheduler when
+# it is not running and adds two queues that write every job as a PDF file
+# through cups-pdf: bmi-pondra-test, and bmi-pondra-refusing, which refuses
+# every job. Needs root or sudo; changes no default.
 set -euo pipefail
-queue=bmi-pondra-test
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
@@ -27,17 +27,18 @@ if ! scheduler_runs; then
   scheduler_runs || { echo "setup-test-printer: the CUPS scheduler did not start." >&2; exit 1; }
 fi
 
-if ! lpstat -v "$queue" >/dev/null 2>&1; then
-  model=$(lpinfo -m 2>/dev/null | awk '/CUPS-PDF_opt\.ppd/ { print $1; exit }')
-  if [ -z "$model" ]; then
-    echo "setup-test-printer: no cups-pdf driver found (package printer-driver-cups-pdf)." >&2
-    exit 1
-  fi
-  "${as_root[@]}" lpadmin -p "$queue" -v cups-pdf:/ -m "$model" -E
+model=$(lpinfo -m 2>/dev/null | awk '/CUPS-PDF_opt\.ppd/ { print $1; exit }')
+if [ -z "$model" ]; then
+  echo "setup-test-printer: no cups-pdf driver found (package printer-driver-cups-pdf)." >&2
+  exit 1
 fi
-# Poppler's cairo renderer keeps the text of the printed PDF searchable; the
-# Ghostscript default would turn every letter into outlines.
-"${as_root[@]}" lpadmin -p "$queue" -o pdftops-renderer-default=pdftocairo
-"${as_root[@]}" cupsenable "$queue"
-"${as_root[@]}" cupsaccept "$queue"
-lpstat -v "$queue"
+for queue in bmi-pondra-test bmi-pondra-refusing; do
+  lpstat -v "$queue" >/dev/null 2>&1 || "${as_root[@]}" lpadmin -p "$queue" -v cups-pdf:/ -m "$model" -E
+  # Poppler's cairo renderer keeps the text of the printed PDF searchable; the
+  # Ghostscript default would turn every letter into outlines.
+  "${as_root[@]}" lpadmin -p "$queue" -o pdftops-renderer-default=pdftocairo
+  "${as_root[@]}" cupsenable "$queue"
+done
+"${as_root[@]}" cupsaccept bmi-pondra-test
+"${as_root[@]}" cupsreject bmi-pondra-refusing
+lpstat -v

@@ -3,7 +3,7 @@
 # into build/. Sourced by run.sh and test.sh; extra packages come as arguments.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev fonts-liberation2 "$@")
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libgl-dev libcups2-dev fonts-liberation2 "$@")
 
 missing=()
 for p in "${packages[@]}"; do

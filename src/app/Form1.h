@@ -4,7 +4,6 @@
 
 #include <QWidget>
 
-class CommandStarter;
 class DrawingSurface;
 class ListBox;
 class QLabel;
@@ -20,43 +19,34 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    // What the window needs from outside; tests hand in fakes.
-    struct Services
-    {
-        CommandStarter *commandStarter = nullptr;
-        // Opens the printer for one report; the system's printer when empty.
-        Printer::Factory openPrinter;
-    };
-
-    explicit Form1(const Services &services, QWidget *parent = nullptr);
-
-    DrawingSurface *drawingSurface() const { return surface; }
+    // openPrinter opens the printer for one report (tests hand in a recorder).
+    explicit Form1(Printer::Factory openPrinter);
 
 protected:
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildControls();
-    void setTabOrder();
     QLabel *addLabel(const char *name, const QString &caption, int left, int top, int width, int height,
                      const QFont &font);
     QLineEdit *addTextBox(const char *name, int left, int top, int width, int height, const QFont &font,
-                          int maxLength = 0);
+                          int maxLength = 32767);
     QPushButton *addButton(const char *name, const QString &caption, int left, int top, int width, int height);
     void addLine(const char *name, int x1, int y1, int x2, int y2, int width = 1);
 
+    QString personPath() const;
+    void setFieldsFromHistory(const QString &storedAge);
+
     // Button operations.
-    void takeOver();          // Command2
-    void showAssessment();    // ends every take-over
-    void showHistoryTable();  // Command5
-    void drawHistoryChart();  // Command1
-    void printReport();       // Command3
-    void exitStation();       // Command4
+    void takeOver();         // Command2
+    void showAssessment();   // ends every take-over
+    void showHistoryTable(); // Command5
+    void drawHistoryChart(); // Command1
+    void printReport();      // Command3
+    void exitStation();      // Command4
 
-    Services services;
-    QList<QWidget *> m_lines;
-
-    DrawingSurface *surface = nullptr;
+    Printer::Factory m_openPrinter;
+    DrawingSurface *surface;
     QLineEdit *text = nullptr;
     QLineEdit *Text7 = nullptr;
     QLineEdit *Text5 = nullptr;
@@ -66,11 +56,5 @@ private:
     QLineEdit *Text1 = nullptr;
     QLineEdit *Text3 = nullptr;
     QLineEdit *bmi = nullptr;
-    QLineEdit *Text10 = nullptr;
     ListBox *List1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
-    QPushButton *Command5 = nullptr;
 };

@@ -1,7 +1,5 @@
-#include "app/FirstPaintExit.h"
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/ProcessCommandStarter.h"
 #include "platform/SystemPrinter.h"
 
 #include <QApplication>
@@ -10,11 +8,12 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Startup::prepare(app);
-
-    ProcessCommandStarter commandStarter;
-    Form1 window(Form1::Services{&commandStarter, &SystemPrinter::open});
-    if (FirstPaintExit::requested())
-        app.installEventFilter(new FirstPaintExit(&app));
-    window.show();
+    Form1 window(&SystemPrinter::open);
+    Startup::show(window);
+    // The start-up benchmark ends here, once the window has painted.
+    if (qEnvironmentVariableIsSet("BMI_PONDRA_EXIT_AFTER_FIRST_PAINT")) {
+        window.repaint();
+        return 0;
+    }
     return app.exec();
 }

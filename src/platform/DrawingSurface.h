@@ -4,23 +4,21 @@
 #include <QImage>
 #include <QWidget>
 
-// The window's own drawing area, addressed in twips (15 to a logical pixel;
-// a point lands on the nearest pixel).
-// It lies below every control and keeps what is drawn in a backing image, so
-// a drawing that another window covered comes back when uncovered.
+// The window's own drawing area, addressed in twips. It lies below every
+// control and keeps what is drawn in a backing image, so a drawing that
+// another window covered comes back when uncovered.
 class DrawingSurface : public QWidget
 {
     Q_OBJECT
 
 public:
-    enum class FillStyle { Transparent, Solid, CrossHatch };
+    enum class FillStyle { Transparent, CrossHatch };
 
-    // sizeInPixels: the client area the window opens with.
-    DrawingSurface(QSize sizeInPixels, QWidget *parent);
+    explicit DrawingSurface(QWidget *window);
 
-    void setDrawWidth(int pixels);
-    void setFillStyle(FillStyle style);
-    void setFillColor(const QColor &color);
+    void setDrawWidth(int pixels) { m_drawWidth = pixels; }
+    void setFillStyle(FillStyle style) { m_fillStyle = style; }
+    void setFillColor(const QColor &color) { m_fillColor = color; }
 
     // Erases every drawing, leaving the back colour.
     void clear();
@@ -30,14 +28,10 @@ public:
     // the current fill style and colour.
     void box(float x1, float y1, float x2, float y2, const QColor &outline);
 
-    const QImage &image() const { return m_image; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void preparePainter(QPainter &painter, const QColor &penColor) const;
-
     QImage m_image;
     int m_drawWidth = 1;
     FillStyle m_fillStyle = FillStyle::Transparent;

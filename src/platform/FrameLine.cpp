@@ -1,5 +1,7 @@
 #include "platform/FrameLine.h"
 
+#include "platform/Twips.h"
+
 #include <QPainter>
 
 FrameLine::FrameLine(int x1, int y1, int x2, int y2, int widthPixels, QWidget *parent)
@@ -7,9 +9,8 @@ FrameLine::FrameLine(int x1, int y1, int x2, int y2, int widthPixels, QWidget *p
     , m_width(widthPixels)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    const QPointF a(x1 / 15.0, y1 / 15.0);
-    const QPointF b(x2 / 15.0, y2 / 15.0);
+    const QPointF a(double(x1) / Twips::kPerPixel, double(y1) / Twips::kPerPixel);
+    const QPointF b(double(x2) / Twips::kPerPixel, double(y2) / Twips::kPerPixel);
     const QRect bounds = QRectF(a, b).normalized().toAlignedRect().adjusted(-m_width, -m_width, m_width, m_width);
     setGeometry(bounds);
     m_from = a - bounds.topLeft();
@@ -19,9 +20,6 @@ FrameLine::FrameLine(int x1, int y1, int x2, int y2, int widthPixels, QWidget *p
 void FrameLine::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    QPen pen(palette().color(QPalette::WindowText));
-    pen.setWidth(m_width);
-    pen.setCapStyle(Qt::SquareCap);
-    painter.setPen(pen);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), m_width));
     painter.drawLine(m_from, m_to);
 }

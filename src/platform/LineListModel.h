@@ -3,30 +3,30 @@
 #include "platform/TextLines.h"
 
 #include <QAbstractListModel>
-#include <QStringList>
+#include <QSize>
 
-// The entries of a list box: either a few texts, or a whole file's lines
-// kept compactly and decoded only for the rows on screen.
+// The entries of a list box: the lines of a text, decoded only for the rows
+// on screen, so that a list of a million lines stays quick.
 class LineListModel : public QAbstractListModel
 {
     Q_OBJECT
 
 public:
+    // Far more characters than the list is wide; measuring a line of
+    // megabytes would hold the window for seconds.
+    static constexpr qsizetype kShownLength = 1000;
+
     using QAbstractListModel::QAbstractListModel;
 
-    void clear();
-    void append(const QString &text);
-    void setStrings(QStringList strings);
     void setLines(TextLines lines);
-
-    // The whole entry; the view is given only as much of it as could show.
-    QString line(int row) const;
-    QStringList allLines() const;
+    const TextLines &lines() const { return m_lines; }
+    // The size every row reports, once the widest row is known.
+    void setRowSize(QSize size);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
-    QStringList m_strings;
-    TextLines m_lines; // when set, m_strings is empty
+    TextLines m_lines;
+    QSize m_rowSize;
 };

@@ -9,42 +9,35 @@ ListBox::ListBox(QWidget *parent)
     setModel(m_model);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-}
-
-void ListBox::clear()
-{
-    m_model->clear();
-}
-
-void ListBox::addItem(const QString &text)
-{
-    m_model->append(text);
-}
-
-void ListBox::setItems(QStringList items)
-{
-    m_model->setStrings(std::move(items));
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
 void ListBox::setLines(TextLines lines)
 {
     m_model->setLines(std::move(lines));
-}
-
-int ListBox::count() const
-{
-    return m_model->rowCount();
-}
-
-QString ListBox::item(int row) const
-{
-    return m_model->line(row);
-}
-
-QStringList ListBox::items() const
-{
-    return m_model->allLines();
+    // Every row is as wide as the widest. A long list has only its longest
+    // lines measured: measuring a million would hold the window.
+    const TextLines &shown = m_model->lines();
+    const qsizetype enough = LineListModel::kShownLength;
+    qsizetype longest = 0;
+    for (qsizetype row = 0; row < shown.count(); ++row)
+        longest = qMax(longest, shown.length(row));
+    int widest = -1;
+    int widestRow = 0;
+    for (qsizetype row = 0, measured = 0; row < shown.count() && measured < enough; ++row) {
+        if (shown.count() > enough && shown.length(row) < longest)
+            continue;
+        ++measured;
+        const int width = fontMetrics().horizontalAdvance(shown.start(row, enough));
+        if (width > widest) {
+            widest = width;
+            widestRow = int(row);
+        }
+    }
+    if (widest >= 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        m_model->setRowSize(itemDelegate()->sizeHint(option, m_model->index(widestRow)));
+    }
 }

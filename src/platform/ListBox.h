@@ -3,30 +3,21 @@
 #include "platform/TextLines.h"
 
 #include <QListView>
-#include <QStringList>
 
 class LineListModel;
 
-// A list box of text entries: remove all, add at the end. Entries live in a
-// model, so a list of a million lines costs no widget, and a listed file
-// little more than its own bytes.
+// A list box of text entries. An entry wider than the list scrolls
+// sideways instead of being cut off.
 class ListBox : public QListView
 {
     Q_OBJECT
 
 public:
-    explicit ListBox(QWidget *parent = nullptr);
+    explicit ListBox(QWidget *parent);
 
-    void clear();
-    void addItem(const QString &text);
-    // Replaces all entries at once.
-    void setItems(QStringList items);
-    // Replaces all entries with the lines of a file.
+    void clear() { setLines({}); }
+    // Replaces all entries with these lines.
     void setLines(TextLines lines);
-
-    int count() const;
-    QString item(int row) const;
-    QStringList items() const;
 
 private:
     LineListModel *m_model;

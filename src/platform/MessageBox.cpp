@@ -1,62 +1,34 @@
 #include "platform/MessageBox.h"
 
 #include <QMessageBox>
-#include <QQueue>
 
 namespace {
-QQueue<MessageBox::Answer> nextAnswers;
-bool neverShow = false;
-QStringList shownTexts;
-} // namespace
 
-const QString &MessageBox::title()
+MessageBox::Answerer answerer;
+
+MessageBox::Answer ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons)
 {
-    static const QString text = QStringLiteral("BMI - Pondra");
-    return text;
+    if (answerer)
+        return answerer(text);
+    QMessageBox box(QMessageBox::NoIcon, parent->window()->windowTitle(), text, buttons, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(buttons == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok ? MessageBox::Ok : MessageBox::Cancel;
 }
+
+} // namespace
 
 MessageBox::Answer MessageBox::information(QWidget *parent, const QString &text)
 {
-    return ask(parent, text, false);
+    return ask(parent, text, QMessageBox::Ok);
 }
 
 MessageBox::Answer MessageBox::question(QWidget *parent, const QString &text)
 {
-    return ask(parent, text, true);
+    return ask(parent, text, QMessageBox::Ok | QMessageBox::Cancel);
 }
 
-void MessageBox::setNextAnswer(Answer answer)
+void MessageBox::answerWith(Answerer answerer)
 {
-    nextAnswers.enqueue(answer);
-}
-
-void MessageBox::setNeverShow(bool on)
-{
-    neverShow = on;
-}
-
-QStringList MessageBox::history()
-{
-    return shownTexts;
-}
-
-void MessageBox::clearHistory()
-{
-    shownTexts.clear();
-    nextAnswers.clear();
-}
-
-MessageBox::Answer MessageBox::ask(QWidget *parent, const QString &text, bool withCancel)
-{
-    shownTexts.append(text);
-    if (!nextAnswers.isEmpty())
-        return nextAnswers.dequeue();
-    if (neverShow)
-        return Ok;
-
-    QMessageBox box(QMessageBox::NoIcon, title(), text,
-                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? Ok : Cancel;
+    ::answerer = std::move(answerer);
 }

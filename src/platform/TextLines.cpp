@@ -1,6 +1,8 @@
 #include "platform/TextLines.h"
 
-#include "platform/TextFile.h"
+#include "platform/CodePage.h"
+
+#include <QStringDecoder>
 
 #include <cstring>
 
@@ -9,41 +11,40 @@ TextLines::TextLines(QByteArray bytes)
 {
     const char *const begin = m_bytes.constData();
     const char *const end = begin + m_bytes.size();
-    const char *p = begin;
-    while (p < end) {
+    for (const char *p = begin; p < end; ++p) {
         m_starts.append(p - begin);
-        const void *newline = std::memchr(p, '\n', size_t(end - p));
-        if (!newline)
+        p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        if (!p)
             break;
-        p = static_cast<const char *>(newline) + 1;
     }
 }
 
-QString TextLines::at(qsizetype index) const
+TextLines TextLines::operatorText(QByteArray bytes)
 {
-    return start(index, m_bytes.size());
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    if (marked)
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(bytes);
+    const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    TextLines lines(std::move(bytes));
+    lines.m_utf8 = marked || (multiByte && !utf8.hasError());
+    return lines;
 }
 
-QString TextLines::start(qsizetype index, qsizetype maxLength) const
+qsizetype TextLines::length(qsizetype index) const
 {
-    if (index < 0 || index >= count())
-        return {};
     const qsizetype from = m_starts[index];
     qsizetype stop = index + 1 < count() ? m_starts[index + 1] - 1 : m_bytes.size();
     if (stop > from && m_bytes.at(stop - 1) == '\n')
         --stop; // the last line's own line end
     if (stop > from && m_bytes.at(stop - 1) == '\r')
         --stop;
-    // One byte is one character in Windows-1252.
-    const qsizetype length = qMin(stop - from, qMax<qsizetype>(maxLength, 0));
-    return TextFile::decode(QByteArrayView(m_bytes).sliced(from, length));
+    return stop - from;
 }
 
-QStringList TextLines::toStringList() const
+QString TextLines::start(qsizetype index, qsizetype maxLength) const
 {
-    QStringList lines;
-    lines.reserve(count());
-    for (qsizetype i = 0; i < count(); ++i)
-        lines.append(at(i));
-    return lines;
+    const QByteArrayView line = QByteArrayView(m_bytes).sliced(m_starts[index], qMin(length(index), maxLength));
+    return m_utf8 ? QString::fromUtf8(line) : CodePage::decode(line);
 }

@@ -1,57 +1,52 @@
 #include "records/Assessment.h"
 
-#include "platform/DataFolder.h"
+#include "platform/Native.h"
+#include "platform/TextFile.h"
+#include "records/PersonFile.h"
 #include "records/StationLocale.h"
+
+#include <QDir>
 
 namespace {
 
-// Lower bounds (exclusive) of the age steps; the reduction is the step's number.
+// Strict lower bounds of the age steps, each lowering the value by 1 more.
 constexpr double kAgeSteps[] = {24, 34, 44, 54, 64};
-
-// Threshold (exclusive) of each assessment file bmi0 .. bmi5.
+// Strict thresholds of bmi0.txt .. bmi5.txt.
 constexpr double kThresholds[] = {1, 15, 18, 23, 28, 38};
 
 } // namespace
 
-int Assessment::ageReduction(const QString &ageText)
+QStringList Assessment::files(const QString &bmiText, const QString &ageText, bool female)
 {
-    const auto age = StationLocale::textToNumber(ageText);
-    if (!age)
-        return 0;
-    int reduction = 0;
-    for (int step = 0; step < int(std::size(kAgeSteps)); ++step) {
-        // A NaN age fails every test and so reduces nothing as well.
-        if (*age > kAgeSteps[step])
-            reduction = step + 1;
-    }
-    return reduction;
-}
-
-std::optional<double> Assessment::adjustedValue(const QString &bmiText, const QString &ageText, bool female)
-{
-    // A one-digit BMI keeps the decimal separator ("7,"); the strict
-    // conversion reads that as the digit.
+    // A one-digit BMI text keeps its decimal separator ("7,"); it counts as the digit.
     const auto bmi = StationLocale::textToNumber(bmiText);
     if (!bmi)
-        return std::nullopt;
-    double value = *bmi - ageReduction(ageText);
+        return {};
+    // The steps rise, so the number of them the age exceeds is the highest one's.
+    double value = *bmi;
+    const double age = StationLocale::textToNumber(ageText).value_or(0);
+    for (const double step : kAgeSteps) {
+        if (age > step)
+            value -= 1;
+    }
     if (female)
         value += 1;
-    return value;
-}
 
-QStringList Assessment::files(double adjustedValue)
-{
     QStringList paths;
     for (int i = 0; i < int(std::size(kThresholds)); ++i) {
-        if (adjustedValue > kThresholds[i])
-            paths << DataFolder::path() + QStringLiteral("bmi%1.txt").arg(i);
+        if (value > kThresholds[i])
+            paths << QString::fromStdString(Native::dataFolder()) + QStringLiteral("bmi%1.txt").arg(i);
     }
     return paths;
 }
 
-QStringList Assessment::files(const QString &bmiText, const QString &ageText, bool female)
+std::optional<TextLines> Assessment::read(const QString &path, QString &message)
 {
-    const auto value = adjustedValue(bmiText, ageText, female);
-    return value ? files(*value) : QStringList();
+    TextFile::Contents text = TextFile::read(path);
+    if (text.status == TextFile::Status::Read)
+        return TextLines::operatorText(std::move(text.bytes));
+    message = text.status == TextFile::Status::Missing
+        ? QStringLiteral("Bewertungsdatei fehlt: %1").arg(QDir::toNativeSeparators(path))
+        : PersonFile::unreadableMessage(path, text.reason);
+    return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TextLines.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -10,18 +12,11 @@
 class Assessment
 {
 public:
-    // The amount of the highest age step whose strict test holds (age greater
-    // than 24, 34, 44, 54, 64 gives 1 to 5): 24 is not reduced, 24.5 is.
-    // An age text that is no number reduces nothing.
-    static int ageReduction(const QString &ageText);
-
-    // The BMI text's number minus the age reduction, plus 1 for a woman.
-    // Nothing when the BMI text is no number.
-    static std::optional<double> adjustedValue(const QString &bmiText, const QString &ageText, bool female);
-
-    // The paths of bmi0.txt up to the file of the highest threshold exceeded,
-    // in the order they are read. Empty for a value of 1 or less, and when the
-    // BMI text is no number: the list then keeps what it holds.
-    static QStringList files(double adjustedValue);
+    // The paths of bmi0.txt up to the file of the highest threshold the
+    // adjusted value exceeds, in reading order. None for a value of 1 or less,
+    // and when the BMI text is no number. An age that is no number reduces nothing.
     static QStringList files(const QString &bmiText, const QString &ageText, bool female);
+
+    // The lines of an assessment file, or nothing and the message saying why.
+    static std::optional<TextLines> read(const QString &path, QString &message);
 };

@@ -25,9 +25,8 @@ NormalRange NormalRange::forAge(double age, const QString &sexLetter)
 
 NormalRange NormalRange::forStoredAge(const QString &storedAge, const QString &sexLetter)
 {
-    const auto age = StationLocale::textToNumber(storedAge);
     // NaN compares false everywhere and so falls into bracket 1 as well.
-    return forAge(age ? *age : 0.0, sexLetter);
+    return forAge(StationLocale::textToNumber(storedAge).value_or(0), sexLetter);
 }
 
 std::optional<int> NormalRange::plotValue(const QString &recordLine)
@@ -39,7 +38,6 @@ std::optional<int> NormalRange::plotValue(const QString &recordLine)
         return 41;
     if (*bmi < 15)
         return 15;
-    // Two characters are at most "99" but may carry a fraction ("9,"): keep the
-    // whole part, which is what a value between 15 and 40 can only be then.
+    // Two characters with a fraction ("9,") lie below 15; what is left is whole.
     return int(*bmi);
 }

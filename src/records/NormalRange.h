@@ -11,13 +11,10 @@ struct NormalRange
     int upper = 24;
 
     static NormalRange forAge(double age, const QString &sexLetter);
-
     // From the stored age of a header line; a text that is no number counts
     // as bracket 1.
     static NormalRange forStoredAge(const QString &storedAge, const QString &sexLetter);
 
     // Nothing when the record BMI (the line's last two characters) is no number.
     static std::optional<int> plotValue(const QString &recordLine);
-
-    friend bool operator==(const NormalRange &, const NormalRange &) = default;
 };

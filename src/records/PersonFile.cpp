@@ -1,32 +1,52 @@
 #include "records/PersonFile.h"
 
-#include "platform/DataFolder.h"
+#include "platform/Native.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <cerrno>
+
+namespace {
+
+constexpr int kLockWaitMs = 5000;
+
+QString storeFailure(const QString &path, const Native::Result &result)
+{
+    if (result.ok())
+        return {};
+    if (result.outcome == Native::Outcome::LockTimedOut)
+        return QStringLiteral("Die Datei %1 wird gerade von einer anderen Station geschrieben. "
+                              "Bitte noch einmal übernehmen.").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden: %2.")
+        .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason));
+}
+
+std::string_view view(const QByteArray &bytes)
+{
+    return {bytes.constData(), size_t(bytes.size())};
+}
+
+} // namespace
 
 QString PersonFile::fullName(const QString &firstName, const QString &lastName)
 {
     return firstName + QLatin1Char(' ') + lastName;
 }
 
-QString PersonFile::path(const QString &fullName)
+QString PersonFile::forbiddenCharacter(const QString &fullName)
 {
-    if (!staysInDataFolder(fullName))
-        return {};
-    return DataFolder::path() + fullName + QStringLiteral(".txt");
+    const QString forbidden = QString::fromStdString(Native::forbiddenNameCharacters());
+    for (const QChar c : fullName) {
+        if (forbidden.contains(c) || c.category() == QChar::Other_Control)
+            return c;
+    }
+    return {};
 }
 
-bool PersonFile::staysInDataFolder(const QString &fullName)
+QString PersonFile::path(const QString &fullName)
 {
-    // A NUL would cut the file name short at that point.
-    if (fullName.contains(QLatin1Char('/')) || fullName.contains(QChar(0)))
-        return false;
-#ifdef Q_OS_WIN
-    if (fullName.contains(QLatin1Char('\\')))
-        return false;
-#endif
-    return true;
+    if (!forbiddenCharacter(fullName).isEmpty())
+        return {};
+    return QString::fromStdString(Native::dataFolder()) + fullName + QStringLiteral(".txt");
 }
 
 QString PersonFile::sexWord(bool male, bool female)
@@ -44,8 +64,8 @@ QString PersonFile::headerLine(const QString &fullName, const QString &sexWord, 
     return fullName + sexWord + QLatin1Char(' ') + ageText + QStringLiteral("Jahre");
 }
 
-QString PersonFile::recordLine(const QString &dateText, const QString &weightText,
-                               const QString &heightText, const QString &bmiText)
+QString PersonFile::recordLine(const QString &dateText, const QString &weightText, const QString &heightText,
+                               const QString &bmiText)
 {
     return QStringLiteral("  ") + dateText + QStringLiteral("    ") + weightText + QStringLiteral("kg    ")
         + heightText + QStringLiteral("mm    ") + QStringLiteral(" BMI: ") + bmiText;
@@ -66,10 +86,9 @@ QString PersonFile::recordBmi(const QString &recordLine)
     return recordLine.right(2);
 }
 
-const QString &PersonFile::noRecordMessage()
+QString PersonFile::noRecordMessage()
 {
-    static const QString text = QStringLiteral("Kein Datensatz vorhanden ! !");
-    return text;
+    return QStringLiteral("Kein Datensatz vorhanden ! !");
 }
 
 QString PersonFile::unreadableMessage(const QString &path, const QString &reason)
@@ -77,25 +96,34 @@ QString PersonFile::unreadableMessage(const QString &path, const QString &reason
     return QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.").arg(QDir::toNativeSeparators(path), reason);
 }
 
-PersonFile::StoreResult PersonFile::store(const QString &path, const QString &headerLine, const QString &recordLine)
+QString PersonFile::store(const QString &path, const QByteArray &headerLine, const QByteArray &recordLine)
 {
-    TextFile::Result result;
-    switch (TextFile::presence(path)) {
-    case TextFile::Presence::RegularFile:
-        result = TextFile::append(path, TextFile::lines({recordLine}));
-        break;
-    case TextFile::Presence::Missing:
-        result = TextFile::createNew(path, TextFile::lines({headerLine, QString(), recordLine}));
-        // Another station created it since we looked: extend it instead.
-        if (!result.ok && result.error == EEXIST)
-            result = TextFile::append(path, TextFile::lines({recordLine}));
-        break;
-    case TextFile::Presence::Unusable:
-        result = TextFile::Result{false, TextFile::NotRegularFile};
-        break;
+    const std::string name = path.toStdString();
+    const QByteArray record = recordLine + "\r\n";
+    const QByteArray wholeFile = headerLine + "\r\n\r\n" + record;
+    int fd = -1;
+    Native::Result result = Native::openForAppend(name, fd);
+    if (result.outcome == Native::Outcome::Missing) {
+        result = Native::createNew(name, view(wholeFile));
+        if (result.outcome != Native::Outcome::Exists)
+            return storeFailure(path, result);
+        // Another station created it meanwhile: extend theirs.
+        result = Native::openForAppend(name, fd);
     }
-    if (result.ok)
-        return {};
-    return {false, QStringLiteral("Die Datei %1 konnte nicht gespeichert werden: %2.")
-                       .arg(QDir::toNativeSeparators(path), result.reason())};
+    if (!result.ok())
+        return storeFailure(path, result);
+
+    // The window repaints while another station appends, but takes no input.
+    result = Native::lockExclusive(fd, kLockWaitMs, [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    if (result.outcome == Native::Outcome::NoLocking)
+        result = {}; // a mount without locks: append all the same
+    int last = -1;
+    if (result.ok())
+        result = Native::lastByte(fd, last);
+    if (result.ok())
+        result = Native::appendBlock(fd, view(last < 0 ? wholeFile : last == '\n' ? record : "\r\n" + record));
+    Native::closeFile(fd);
+    return storeFailure(path, result);
 }

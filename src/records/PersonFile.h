@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/TextFile.h"
-
+#include <QByteArray>
 #include <QString>
 
 // One person's history file: where it lies, how its lines are laid out, how
@@ -10,17 +9,17 @@ class PersonFile
 {
 public:
     static QString fullName(const QString &firstName, const QString &lastName);
-    // Empty for a name that would lead outside the data folder: such a name
-    // names no file, so the views find none and nothing is read or written.
+    // The first character of the name that may not be part of a file name:
+    // a separator would lead out of the data folder, a control character
+    // would name another file. Empty when there is none.
+    static QString forbiddenCharacter(const QString &fullName);
+    // Empty for a name with a forbidden character: it names no file.
     static QString path(const QString &fullName);
-    // False when a separator (or a NUL) in the name would put its files
-    // outside the data folder.
-    static bool staysInDataFolder(const QString &fullName);
 
     static QString sexWord(bool male, bool female);
     static QString headerLine(const QString &fullName, const QString &sexWord, const QString &ageText);
-    static QString recordLine(const QString &dateText, const QString &weightText,
-                              const QString &heightText, const QString &bmiText);
+    static QString recordLine(const QString &dateText, const QString &weightText, const QString &heightText,
+                              const QString &bmiText);
 
     // The first of the header's last 16 characters ("m" or "w" when the age
     // has two characters).
@@ -30,18 +29,12 @@ public:
     // The record line's last two characters.
     static QString recordBmi(const QString &recordLine);
 
-    // What the views tell the user when there is no file for the name, or
-    // something at its path that cannot be read.
-    static const QString &noRecordMessage();
+    static QString noRecordMessage();
     static QString unreadableMessage(const QString &path, const QString &reason);
 
-    struct StoreResult
-    {
-        bool ok = true;
-        QString message; // for the user, naming the file and the reason
-    };
-
-    // Appends the record line to an existing file, or creates the file with
-    // header line, empty line and record line in one write.
-    static StoreResult store(const QString &path, const QString &headerLine, const QString &recordLine);
+    // Appends the record line to the file, after a line end when the file
+    // lacks its last one; a missing or empty file gets the header line and
+    // the empty line first. Waits a while for another station's append.
+    // Returns what the user must be told when nothing was stored, else empty.
+    static QString store(const QString &path, const QByteArray &headerLine, const QByteArray &recordLine);
 };

@@ -1,44 +1,58 @@
 #include "records/TakeOver.h"
 
-#include "platform/TextFile.h"
-#include "records/BmiCalculation.h"
+#include "platform/CodePage.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 
 #include <cmath>
 
-const QString &TakeOver::refusalMessage()
+namespace {
+
+const QString kRefusal = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
+
+bool finite(const std::optional<double> &number)
 {
-    static const QString text = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
-    return text;
+    return number && std::isfinite(*number);
 }
 
-std::optional<TakeOverPlan> TakeOver::plan(const TakeOverInput &in)
+} // namespace
+
+std::variant<TakeOverPlan, QString> TakeOver::plan(const TakeOverInput &in)
 {
     if (in.firstName.isEmpty() || in.lastName.isEmpty() || in.ageText.isEmpty())
-        return std::nullopt;
-
-    for (const QString *field : {&in.firstName, &in.lastName, &in.ageText, &in.heightText, &in.weightText, &in.dateText}) {
-        if (!TextFile::isStorable(*field))
-            return std::nullopt;
+        return kRefusal;
+    if (!CodePage::available())
+        return kRefusal + QStringLiteral("\nDie Zeichentabelle Windows-1252 fehlt auf diesem System.");
+    const QString fullName = PersonFile::fullName(in.firstName, in.lastName);
+    const QString forbidden = PersonFile::forbiddenCharacter(fullName);
+    if (!forbidden.isEmpty())
+        return kRefusal + QStringLiteral("\nDas Zeichen „%1“ ist in Namen nicht erlaubt.").arg(forbidden);
+    for (const QString &field : {in.ageText, in.heightText, in.weightText, in.dateText}) {
+        if (std::any_of(field.begin(), field.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+            return kRefusal; // it would break the file's lines
     }
 
-    const QString fullName = PersonFile::fullName(in.firstName, in.lastName);
-    if (!PersonFile::staysInDataFolder(fullName))
-        return std::nullopt;
-
     const auto age = StationLocale::textToNumber(in.ageText);
-    if (!age || !std::isfinite(*age))
-        return std::nullopt;
-
-    const auto decimal = BmiCalculation::bmiDecimalText(in.weightText, in.heightText);
-    if (!decimal)
-        return std::nullopt;
+    const auto height = StationLocale::textToNumber(in.heightText);
+    const auto weight = StationLocale::textToNumber(in.weightText);
+    if (!finite(age) || !finite(height) || !finite(weight))
+        return kRefusal;
+    const double metres = *height / 1000.0;
+    const double bmi = *weight / (metres * metres);
+    if (!std::isfinite(bmi))
+        return kRefusal;
 
     TakeOverPlan plan;
-    plan.bmiText = BmiCalculation::bmiText(*decimal);
-    plan.filePath = PersonFile::path(fullName);
-    plan.headerLine = PersonFile::headerLine(fullName, PersonFile::sexWord(in.male, in.female), in.ageText);
-    plan.recordLine = PersonFile::recordLine(in.dateText, in.weightText, in.heightText, plan.bmiText);
+    plan.bmiText = StationLocale::numberToText(bmi).left(2);
+    plan.path = PersonFile::path(fullName);
+    QString unstorable;
+    const auto header = CodePage::encode(
+        PersonFile::headerLine(fullName, PersonFile::sexWord(in.male, in.female), in.ageText), &unstorable);
+    const auto record = header ? CodePage::encode(
+        PersonFile::recordLine(in.dateText, in.weightText, in.heightText, plan.bmiText), &unstorable) : header;
+    if (!record)
+        return kRefusal + QStringLiteral("\nDas Zeichen „%1“ kann in der Datei nicht gespeichert werden.").arg(unstorable);
+    plan.headerLine = *header;
+    plan.recordLine = *record;
     return plan;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <optional>
+#include <variant>
 
 // What the user typed for one take-over, exactly as the fields hold it.
 struct TakeOverInput
@@ -9,29 +10,28 @@ struct TakeOverInput
     QString firstName;
     QString lastName;
     QString ageText;
-    bool male = true;
+    bool male = false;
     bool female = false;
     QString heightText;
     QString weightText;
     QString dateText;
 };
 
-// A checked take-over: the BMI and the lines to store.
+// A checked take-over: the BMI text to show and the lines to store.
 struct TakeOverPlan
 {
     QString bmiText;
-    QString filePath;
-    QString headerLine;
-    QString recordLine;
+    QString path;
+    QByteArray headerLine;
+    QByteArray recordLine;
 };
 
 class TakeOver
 {
 public:
-    static const QString &refusalMessage();
-
-    // Nothing when the input must be refused: a name or the age empty or not
-    // storable, the age or the measurements not numbers, a path separator in
-    // the name, or no finite BMI.
-    static std::optional<TakeOverPlan> plan(const TakeOverInput &input);
+    // The plan, or the message that refuses the input: a name or the age
+    // empty, a control character, a name that cannot be a file name, an age,
+    // height or weight that is no number, no finite BMI, or a character the
+    // person file cannot hold.
+    static std::variant<TakeOverPlan, QString> plan(const TakeOverInput &input);
 };

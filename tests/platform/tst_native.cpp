@@ -1,0 +1,181 @@
+// The file functions of Native.h on the real file system: built natively, and
+// for Windows cross-built and run under Wine (scripts/test-windows.sh).
+#include "platform/Native.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char **environ;
+#endif
+
+namespace fs = std::filesystem;
+using Native::Outcome;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+namespace {
+
+int checks = 0;
+int failures = 0;
+
+#define CHECK(condition) \
+    (void)(++checks && !(condition) && ++failures && std::printf("%s:%d: CHECK(%s) failed\n", __FILE__, __LINE__, #condition))
+
+std::string readBack(const std::string &path)
+{
+    int fd = -1;
+    if (!Native::openForReading(path, fd).ok())
+        return "<not opened>";
+    std::FILE *file = fdopen(fd, "rb");
+    std::string bytes;
+    char buffer[64];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, file))
+        bytes.append(buffer, n);
+    std::fclose(file);
+    return bytes;
+}
+
+void checkLockAgainstSecondProcess(const char *self, const std::string &path)
+{
+#ifdef _WIN32
+    // _spawnl joins the arguments unquoted.
+    const std::string quoted = "\"" + std::string(self) + "\"", argument = "\"" + path + "\"";
+    const intptr_t child =
+        _spawnl(_P_NOWAIT, self, quoted.c_str(), "hold", argument.c_str(), "1500", nullptr);
+    CHECK(child != -1);
+#else
+    pid_t child = 0;
+    const char *arguments[] = {self, "hold", path.c_str(), "1500", nullptr};
+    char **argv = const_cast<char **>(arguments);
+    CHECK(posix_spawn(&child, self, nullptr, nullptr, argv, environ) == 0);
+#endif
+    const auto started = Clock::now();
+    while (readBack(path + ".held") == "<not opened>" && Clock::now() - started < 20s)
+        std::this_thread::sleep_for(20ms);
+    int fd = -1;
+    CHECK(Native::openForAppend(path, fd).ok());
+    CHECK(readBack(path) == "x"); // readers are never held up
+
+    int waits = 0;
+    const auto tried = Clock::now();
+    const Native::Result held = Native::lockExclusive(fd, 300, [&] { ++waits; });
+    const auto waited = Clock::now() - tried;
+    CHECK(held.outcome == Outcome::LockTimedOut);
+    CHECK(held.reason == "von einer anderen Station gesperrt");
+    CHECK(waited >= 290ms && waited < 1200ms && waits >= 5);
+
+    int status = -1;
+#ifdef _WIN32
+    _cwait(&status, child, _WAIT_CHILD);
+#else
+    waitpid(child, &status, 0);
+#endif
+    waits = 0;
+    CHECK(status == 0 && Native::lockExclusive(fd, 300, [&] { ++waits; }).ok() && waits == 0);
+    Native::closeFile(fd);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int fd = -1, other = -1, byte = 0;
+    if (argc == 4 && std::string(argv[1]) == "hold") {
+        // The second station: takes the lock, says so with a marker file, holds it.
+        if (!Native::openForAppend(argv[2], fd).ok()
+            || !Native::lockExclusive(fd, 5000, [] {}).ok())
+            return 1;
+        Native::createNew(std::string(argv[2]) + ".held", "");
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(argv[3])));
+        return 0;
+    }
+
+    const std::string unique = std::to_string(Clock::now().time_since_epoch().count());
+    const fs::path root = fs::temp_directory_path() / ("tst_native-" + unique);
+    fs::create_directories(root / "Ordner");
+    const std::u8string generic = root.generic_u8string();
+    const std::string folder = std::string(generic.begin(), generic.end()) + "/";
+    // An umlaut, as in most person names: the name must reach the disk as it is.
+    const std::string person = folder + "Müller.txt";
+
+    // A new file is created once, whole, and nothing else stays in the folder.
+    CHECK(Native::createNew(person, "Müller;1.80\r\n").ok());
+    CHECK(Native::createNew(person, "zweite Station").outcome == Outcome::Exists);
+    CHECK(readBack(person) == "Müller;1.80\r\n");
+    CHECK(fs::exists(root / fs::path(u8"Müller.txt")));
+    CHECK(std::distance(fs::directory_iterator(root), fs::directory_iterator()) == 2);
+    // A temporary file left by a crashed station is neither used nor touched.
+    CHECK(Native::createNew(folder + ".alt.txt.0.tmp", "halb geschrieben").ok());
+    CHECK(Native::createNew(folder + "alt.txt", "neu").ok() && readBack(folder + "alt.txt") == "neu");
+    CHECK(readBack(folder + ".alt.txt.0.tmp") == "halb geschrieben");
+    const Native::Result noFolder = Native::createNew(folder + "fehlt/x.txt", "x");
+    CHECK(noFolder.outcome == Outcome::Failed);
+    CHECK(noFolder.reason == "Ordner oder Datei nicht vorhanden");
+
+    // Blocks go to the end, also through a handle opened before another
+    // station's append; an empty file has no last byte.
+    CHECK(Native::openForAppend(person, fd).ok() && Native::openForAppend(person, other).ok());
+    CHECK(Native::appendBlock(fd, "1;2\r\n").ok());
+    CHECK(Native::lastByte(other, byte).ok() && byte == '\n');
+    CHECK(Native::appendBlock(other, "3;4").ok());
+    CHECK(Native::lastByte(fd, byte).ok() && byte == '4');
+    Native::closeFile(fd);
+    Native::closeFile(other);
+    CHECK(readBack(person) == "Müller;1.80\r\n1;2\r\n3;4");
+    CHECK(Native::createNew(folder + "leer.txt", "").ok());
+    CHECK(Native::openForAppend(folder + "leer.txt", fd).ok());
+    CHECK(Native::lastByte(fd, byte).ok() && byte == -1);
+    CHECK(Native::appendBlock(fd, "x").ok());
+    Native::closeFile(fd);
+    CHECK(readBack(folder + "leer.txt") == "x");
+
+    // Only regular files open, for reading and for appending alike.
+#ifdef _WIN32
+    // Wine says yes and makes none.
+    const bool linked = CreateSymbolicLinkW((root / "link.txt").c_str(), L"leer.txt",
+                                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)
+                        && fs::is_symlink(root / "link.txt");
+    const std::string device = folder + "nul.txt"; // a reserved name, in any folder
+#else
+    const bool linked = symlink("leer.txt", (folder + "link.txt").c_str()) == 0;
+    const std::string device = "/dev/null";
+#endif
+    if (!linked)
+        std::printf("tst_native: this system made no symbolic link; that check is skipped\n");
+    for (auto open : {Native::openForReading, Native::openForAppend}) {
+        CHECK(open(folder + "fehlt.txt", fd).outcome == Outcome::Missing);
+        CHECK(open(folder + "fehlt/x.txt", fd).outcome == Outcome::Missing);
+        CHECK(open(folder + "Ordner", fd).outcome == Outcome::NotRegularFile);
+        CHECK(open(device, fd).outcome == Outcome::NotRegularFile);
+        CHECK(!linked || open(folder + "link.txt", fd).outcome == Outcome::NotRegularFile);
+    }
+
+    // The lock keeps a second station out for the time given, and no longer.
+    checkLockAgainstSecondProcess(argv[0], folder + "leer.txt");
+
+    // Only the command lines: nothing here may power the machine off.
+#ifdef _WIN32
+    const std::vector<std::string> shutdown{"shutdown.exe", "/s", "/t", "0"};
+#else
+    const std::vector<std::string> shutdown{"systemctl", "poweroff"};
+#endif
+    CHECK(Native::shutdownCommand() == shutdown);
+    CHECK(Native::dataFolder().ends_with("/Eigene Dateien/"));
+
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    if (failures)
+        std::printf("tst_native: %d of %d checks failed\n", failures, checks);
+    else
+        std::printf("tst_native: %d checks passed\n", checks);
+    return failures ? 1 : 0;
+}
