@@ -2,8 +2,8 @@
 // holds and what a person does, then, after "--- expected", everything the
 // station shows afterwards: fields, focus, list, the printer's calls and the
 // message boxes in order, what changed in the data folder, which watched
-// entries were opened; the drawn chart and a printed PDF's first page are
-// PNGs beside the file. BMI_UPDATE_EXPECTED=1 writes what the program does
+// entries were opened; the drawn chart, a printed PDF's first page and, on
+// the step "window", the whole window are PNGs beside the file. BMI_UPDATE_EXPECTED=1 writes what the program does
 // now in place of the expected part, for a person to review.
 #include "app/Form1.h"
 #include "app/Startup.h"
@@ -426,6 +426,8 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             station.events << QStringLiteral("shown: ") + station.state().join(QStringLiteral("\n    "));
         else if (word == QLatin1String("focus"))
             station.events << QStringLiteral("focus: ") + QApplication::focusWidget()->objectName();
+        else if (word == QLatin1String("window"))
+            pictures << std::pair{station.window->grab().toImage(), base + QStringLiteral("-window.png")};
         else if (word == QLatin1String("controls"))
             station.events << QStringLiteral("controls: ") + station.controls().join(QStringLiteral("\n    "));
         else

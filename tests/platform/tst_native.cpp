@@ -137,6 +137,12 @@ int main(int argc, char **argv)
     CHECK(Native::appendBlock(fd, "x").ok());
     Native::closeFile(fd);
     CHECK(readBack(folder + "leer.txt") == "x");
+    // Past 4 GiB the high half of the offset counts (a sparse file).
+    CHECK(Native::createNew(folder + "gross.txt", "x").ok());
+    fs::resize_file(folder + "gross.txt", 1ull << 32);
+    CHECK(Native::openForAppend(folder + "gross.txt", fd).ok() && Native::appendBlock(fd, "\n").ok());
+    CHECK(Native::lastByte(fd, byte).ok() && byte == '\n');
+    Native::closeFile(fd);
 
     // Only regular files open, for reading and for appending alike.
 #ifdef _WIN32
