@@ -3,8 +3,9 @@
 // station shows afterwards: fields, focus, list, the printer's calls and the
 // message boxes in order, what changed in the data folder, which watched
 // entries were opened; the drawn chart, a printed PDF's first page and, on
-// the step "window", the whole window are PNGs beside the file. BMI_UPDATE_EXPECTED=1 writes what the program does
-// now in place of the expected part, for a person to review.
+// the step "window", the whole window are PNGs beside the file.
+// BMI_UPDATE_EXPECTED=1 writes what the program does now in place of the
+// expected part, for a person to review.
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "platform/CodePage.h"
