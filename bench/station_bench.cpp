@@ -3,9 +3,9 @@
 //   station-bench --program PATH --bare PATH --work DIR
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/CodePage.h"
-#include "platform/MessageBox.h"
-#include "platform/SystemPrinter.h"
+#include "system/CodePage.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/SystemPrinter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The line reader against the plainest reference: split at LF, drop one CR
 // before it, no line after a final line end; Windows-1252 gives a character
 // a byte. An operator's text, whatever its encoding, never gives more.
-#include "platform/TextLines.h"
+#include "system/TextLines.h"
 
 #include <cstdlib>
 

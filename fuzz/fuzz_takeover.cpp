@@ -1,7 +1,7 @@
 // Whatever is typed: a take-over is refused or stores a header that reads
 // back as typed and a BMI text of at most two characters; the assessment
 // reads bmi0.txt up to one file in order; a plot value lies on the chart.
-#include "platform/CodePage.h"
+#include "system/CodePage.h"
 #include "records/Assessment.h"
 #include "records/NormalRange.h"
 #include "records/PersonFile.h"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-builds tests/platform/tst_native.cpp with Native_windows.cpp for
+# Cross-builds tests/system/tst_native.cpp with Native_windows.cpp for
 # Windows and runs it under Wine. Exits 77 (skipped) without MinGW-w64 or Wine.
 # Usage: scripts/test-windows.sh [SOURCE_DIR] [BUILD_DIR]
 set -euo pipefail
@@ -15,8 +15,8 @@ fi
 
 mkdir -p "$build_dir"
 exe=$build_dir/tst_native.exe
-sources=("$source_dir/tests/platform/tst_native.cpp" "$source_dir/src/platform/Native_windows.cpp")
-if [ ! -e "$exe" ] || [ -n "$(find "${sources[@]}" "$source_dir/src/platform/Native.h" -newer "$exe")" ]; then
+sources=("$source_dir/tests/system/tst_native.cpp" "$source_dir/src/system/Native_windows.cpp")
+if [ ! -e "$exe" ] || [ -n "$(find "${sources[@]}" "$source_dir/src/system/Native.h" -newer "$exe")" ]; then
   # Static, so that Wine needs none of MinGW's DLLs.
   "$compiler" -std=c++20 -O1 -Wall -Wextra -static -I"$source_dir/src" "${sources[@]}" -lwinspool -o "$exe"
 fi

@@ -1,8 +1,5 @@
 #include "app/Startup.h"
 
-#include "app/Form1.h"
-#include "platform/CodePage.h"
-#include "platform/MessageBox.h"
 #include "records/StationLocale.h"
 
 #include <QApplication>
@@ -18,12 +15,4 @@ void Startup::prepare(QApplication &app)
     if (translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(translator);
-}
-
-void Startup::show(Form1 &window)
-{
-    window.show();
-    if (!CodePage::available())
-        MessageBox::information(&window, QStringLiteral("Die Zeichentabelle Windows-1252 fehlt auf diesem System. "
-                                                        "Es können keine Messwerte gespeichert werden."));
 }

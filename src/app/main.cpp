@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/SystemPrinter.h"
+#include "toolkit/SystemPrinter.h"
 
 #include <QApplication>
 
@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Startup::prepare(app);
     Form1 window(&SystemPrinter::open);
-    Startup::show(window);
+    window.show();
     // The start-up benchmark ends here, once the window has painted.
     if (qEnvironmentVariableIsSet("BMI_PONDRA_EXIT_AFTER_FIRST_PAINT")) {
         window.repaint();

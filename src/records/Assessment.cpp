@@ -1,7 +1,7 @@
 #include "records/Assessment.h"
 
-#include "platform/Native.h"
-#include "platform/TextFile.h"
+#include "system/Native.h"
+#include "system/TextFile.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 

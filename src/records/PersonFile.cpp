@@ -1,6 +1,6 @@
 #include "records/PersonFile.h"
 
-#include "platform/Native.h"
+#include "system/Native.h"
 
 #include <QCoreApplication>
 #include <QDir>

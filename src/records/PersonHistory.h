@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/TextFile.h"
-#include "platform/TextLines.h"
+#include "system/TextFile.h"
+#include "system/TextLines.h"
 #include "records/NormalRange.h"
 
 #include <QList>

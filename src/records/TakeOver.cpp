@@ -1,6 +1,6 @@
 #include "records/TakeOver.h"
 
-#include "platform/CodePage.h"
+#include "system/CodePage.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 
@@ -21,8 +21,6 @@ std::variant<TakeOverPlan, QString> TakeOver::plan(const TakeOverInput &in)
 {
     if (in.firstName.isEmpty() || in.lastName.isEmpty() || in.ageText.isEmpty())
         return kRefusal;
-    if (!CodePage::available())
-        return kRefusal + QStringLiteral("\nDie Zeichentabelle Windows-1252 fehlt auf diesem System.");
     const QString fullName = PersonFile::fullName(in.firstName, in.lastName);
     const QString forbidden = PersonFile::forbiddenCharacter(fullName);
     if (!forbidden.isEmpty())

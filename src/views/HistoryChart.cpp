@@ -1,6 +1,6 @@
 #include "views/HistoryChart.h"
 
-#include "platform/DrawingSurface.h"
+#include "toolkit/DrawingSurface.h"
 #include "records/PersonHistory.h"
 
 namespace {

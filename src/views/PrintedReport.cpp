@@ -1,6 +1,6 @@
 #include "views/PrintedReport.h"
 
-#include "platform/Printer.h"
+#include "toolkit/Printer.h"
 #include "records/PersonHistory.h"
 #include "views/HistoryChart.h"
 

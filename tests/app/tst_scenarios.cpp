@@ -8,13 +8,12 @@
 // expected part, for a person to review.
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/CodePage.h"
-#include "platform/DrawingSurface.h"
-#include "platform/ListBox.h"
-#include "platform/MessageBox.h"
-#include "platform/Native.h"
-#include "platform/Printer.h"
-#include "platform/SystemPrinter.h"
+#include "toolkit/DrawingSurface.h"
+#include "toolkit/ListBox.h"
+#include "toolkit/MessageBox.h"
+#include "system/Native.h"
+#include "toolkit/Printer.h"
+#include "toolkit/SystemPrinter.h"
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 
@@ -167,7 +166,7 @@ struct Station
             events << QStringLiteral("printer \"%1\" pdf \"%2\"").arg(job.documentName, job.pdfPath);
             return systemPrinter ? SystemPrinter::open(job) : std::make_unique<RecordingPrinter>(events, printOutcome);
         });
-        Startup::show(*window);
+        window->show();
         QApplication::setActiveWindow(window.get());
         if (!QTest::qWaitForWindowActive(window.get()))
             qWarning("the window did not become active");
@@ -310,9 +309,6 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             if (::geteuid() != 0)
                 return QStringLiteral("skip: acting as another user needs root");
             asNobody = true;
-        } else if (word == QLatin1String("without-code-page")) {
-            if (CodePage::available())
-                return QStringLiteral("skip: Windows-1252 is there; ctest runs this again with ICU's converters taken away");
         } else if (word == QLatin1String("assessments"))
             for (int n = 0; n < 6; ++n)
                 station.write(QStringLiteral("bmi%1.txt").arg(n), QStringLiteral("bmi%1 Zeile 1\r\n\r\nbmi%1 Zeile 3").arg(n).toLatin1());

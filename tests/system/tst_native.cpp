@@ -1,6 +1,6 @@
 // The file functions of Native.h on the real file system: built natively, and
 // for Windows cross-built and run under Wine (scripts/test-windows.sh).
-#include "platform/Native.h"
+#include "system/Native.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "platform/SystemPrinter.h"
+#include "toolkit/SystemPrinter.h"
 
-#include "platform/Native.h"
+#include "system/Native.h"
 
 #include <QDir>
 #include <QFileInfo>

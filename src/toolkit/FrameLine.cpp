@@ -1,6 +1,6 @@
-#include "platform/FrameLine.h"
+#include "toolkit/FrameLine.h"
 
-#include "platform/Twips.h"
+#include "toolkit/Twips.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "platform/TextFile.h"
+#include "system/TextFile.h"
 
-#include "platform/Native.h"
+#include "system/Native.h"
 
 #include <QFile>
 

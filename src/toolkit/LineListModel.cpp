@@ -1,4 +1,4 @@
-#include "platform/LineListModel.h"
+#include "toolkit/LineListModel.h"
 
 void LineListModel::setLines(TextLines lines)
 {

@@ -1,6 +1,6 @@
-#include "platform/ListBox.h"
+#include "toolkit/ListBox.h"
 
-#include "platform/LineListModel.h"
+#include "toolkit/LineListModel.h"
 
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)

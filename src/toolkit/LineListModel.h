@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TextLines.h"
+#include "system/TextLines.h"
 
 #include <QAbstractListModel>
 #include <QSize>

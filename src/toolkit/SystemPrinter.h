@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Printer.h"
+#include "toolkit/Printer.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "platform/TextLines.h"
+#include "system/TextLines.h"
 
-#include "platform/CodePage.h"
+#include "system/CodePage.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "platform/Native.h"
+#include "system/Native.h"
 
 #include <algorithm>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "platform/DrawingSurface.h"
+#include "toolkit/DrawingSurface.h"
 
-#include "platform/Twips.h"
+#include "toolkit/Twips.h"
 
 #include <QPaintEvent>
 #include <QPainter>

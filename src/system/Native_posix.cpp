@@ -1,4 +1,4 @@
-#include "platform/Native.h"
+#include "system/Native.h"
 
 #include <cups/cups.h>
 

@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "toolkit/MessageBox.h"
 
 #include <QMessageBox>
 
