@@ -565,11 +565,24 @@ void TestScenarios::visit()
     if (shown.startsWith(QLatin1String("skip: ")))
         QSKIP(qPrintable(shown));
 
+    // Each system draws text with its own rasteriser: where a picture with
+    // text differs, Windows keeps a reference of its own beside the file.
+    const auto same = [](const QImage &picture, const QString &name) {
+        return picture == QImage(name).convertToFormat(picture.format());
+    };
+    const auto windows = [](const QString &name) { return name.chopped(4) + QStringLiteral("-windows.png"); };
+#ifdef Q_OS_WIN
+    const auto wanted = [&](const QString &name) { return QFile::exists(windows(name)) ? windows(name) : name; };
+#else
+    const auto wanted = [](const QString &name) { return name; };
+#endif
     if (qEnvironmentVariableIsSet("BMI_UPDATE_EXPECTED")) {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write((steps + kExpected + shown).toUtf8());
-        for (const auto &[picture, name] : pictures)
-            picture.save(name);
+        for (const auto &[picture, name] : pictures) {
+            if (!same(picture, wanted(name)))
+                picture.save(wanted(name) == name && QSysInfo::productType() == QLatin1String("windows") ? windows(name) : name);
+        }
         return;
     }
     const QStringList got = shown.split(QLatin1Char('\n'));
@@ -579,7 +592,7 @@ void TestScenarios::visit()
                                                                   .arg(i + 1).arg(got.value(i), expected.value(i))));
     }
     for (const auto &[picture, name] : pictures)
-        QVERIFY2(picture == QImage(name).convertToFormat(picture.format()), qPrintable(name));
+        QVERIFY2(same(picture, wanted(name)), qPrintable(wanted(name)));
 }
 
 void TestScenarios::twoStations_data()
