@@ -3,8 +3,9 @@
 # Debian package there (bmi-pondra_<version>_<arch>.deb).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# dpkg-shlibdeps (dpkg-dev) and file work out the Qt libraries the package needs.
-scripts/setup.sh dpkg-dev file
+# dpkg-shlibdeps (dpkg-dev) and file work out the Qt libraries the package
+# needs; scdoc makes the manual pages.
+scripts/setup.sh dpkg-dev file scdoc
 BUILD_DIR=build-package BUILD_TYPE=Release scripts/build.sh -DBMI_BUILD_TESTS=OFF
 cd build-package
 rm -f bmi-pondra_*.deb

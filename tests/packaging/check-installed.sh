@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
 # The station as a user installs it: the Debian package made from this build
-# tree, its files, dependencies and launcher, and the program starting from
-# the unpacked package.
+# tree, its files, dependencies, launcher and metadata as Debian's own checks
+# see them, and the program starting from the unpacked package.
 #   check-installed.sh package|start WORK_DIR BUILD_DIR SOURCE_DIR CPACK
 # Exits 77 (skipped) when a tool it needs is missing.
 set -euo pipefail
 mode=$1 work=$2 build=$3 source=$4 cpack=$5
 root=$work/root
 fail() { echo "FAIL: $*" >&2; exit 1; }
-for tool in dpkg-deb dpkg-shlibdeps objdump desktop-file-validate xvfb-run xwininfo; do
+for tool in dpkg-deb dpkg-shlibdeps objdump desktop-file-validate lintian appstreamcli xvfb-run xwininfo; do
   command -v $tool >/dev/null || { echo "SKIPPED: $tool not installed (scripts/test.sh installs it)"; exit 77; }
 done
 deb() { find "$work/deb" -maxdepth 1 -name 'bmi-pondra_*.deb' | head -n 1; }
-same_samples() { for n in 0 1 2 3 4 5; do cmp "$source/data/bmi$n.txt" "$1/bmi$n.txt"; done; }
-# A fresh home: the start script makes the data folder with the samples, and
-# the window appears on an X server.
+# A fresh home: the start script makes the data folder with the package's
+# samples, and the window appears on an X server.
 starts() {
   home=$(mktemp -d "$work/home.XXXXXX")
   HOME=$home xvfb-run -a -s '-screen 0 1280x1024x24' env -u QT_QPA_PLATFORM bash -c '
@@ -24,7 +23,7 @@ starts() {
       sleep 0.1
     done
     kill $pid; exit 1' check "$@" || fail "the window of $1 did not appear"
-  same_samples "$home/Eigene Dateien"
+  for n in 0 1 2 3 4 5; do cmp "$source/data/bmi$n.txt" "$home/Eigene Dateien/bmi$n.txt"; done
 }
 
 case $mode in
@@ -32,10 +31,10 @@ package)
   rm -rf "$work/deb" "$root"
   "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1 || fail "cpack: $(cat "$work/cpack.log")"
   dpkg -x "$(deb)" "$root"
-  expected=$(printf '%s\n' ./usr/bin/bmi-pondra ./usr/bin/bmi-pondra-start ./usr/share/applications/bmi-pondra.desktop \
+  expected=$(printf '%s\n' ./usr/bin/bmi-pondra{,-start} ./usr/share/{applications/bmi-pondra.desktop,doc/bmi-pondra/{changelog.gz,copyright}} \
+    ./usr/share/{lintian/overrides/bmi-pondra,man/{,de/}man1/bmi-pondra{,-start}.1.gz,metainfo/de.bmi_pondra.station.metainfo.xml} \
     ./usr/share/bmi-pondra/bmi{0,1,2,3,4,5}.txt ./usr/share/icons/hicolor/scalable/apps/bmi-pondra.svg | sort)
-  [ "$(dpkg-deb -c "$(deb)" | awk '/^-/ {print $6}' | sort)" = "$expected" ] || fail "other files than expected"
-  same_samples "$root/usr/share/bmi-pondra"
+  [ "$(dpkg-deb -c "$(deb)" | awk '/^[-l]/ {print $6}' | sort)" = "$expected" ] || fail "other files than expected"
   # Every library the program loads comes from a package it depends on.
   depends=$(dpkg-deb -f "$(deb)" Depends)
   for lib in $(objdump -p "$root/usr/bin/bmi-pondra" | awk '$1 == "NEEDED" && $2 ~ /Qt6|cups/ {print $2}'); do
@@ -43,6 +42,10 @@ package)
   done
   grep -q qt6-translations-l10n <<<"$depends" && grep -q fonts-liberation2 <<<"$depends" || fail "Depends: $depends"
   desktop-file-validate "$root/usr/share/applications/bmi-pondra.desktop"
+  appstreamcli validate --no-net "$root"/usr/share/metainfo/*.xml
+  # lintian also renders each manual page with man's warnings on. Only the
+  # informational tags the package overrides (and the README explains) stay.
+  lintian --display-info --fail-on error,warning,info "$(deb)"
   grep -qx 'Exec="\{0,1\}/usr/bin/bmi-pondra-start"\{0,1\}' "$root/usr/share/applications/bmi-pondra.desktop" || fail "launcher"
   ;;
 start)
