@@ -241,6 +241,21 @@ std::vector<std::string> shutdownCommand()
     return {"shutdown.exe", "/s", "/t", "0"};
 }
 
+Result moveOver(const std::string &from, const std::string &to)
+{
+    const std::wstring source = wide(from), target = wide(to);
+    const DWORD seen = GetFileAttributesW(target.c_str());
+    Result moved;
+    if (seen != INVALID_FILE_ATTRIBUTES
+        && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
+        moved = {Outcome::NotRegularFile, "keine gewöhnliche Datei"};
+    else if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        moved = failure(GetLastError());
+    if (!moved.ok())
+        DeleteFileW(source.c_str());
+    return moved;
+}
+
 Printers printers(std::string &defaultName)
 {
     // Asking for no bytes tells whether there is any printer at all.
@@ -257,12 +272,6 @@ Printers printers(std::string &defaultName)
         return Printers::Default;
     }
     return needed > 0 ? Printers::NoDefault : Printers::None;
-}
-
-Result lastPrintJob()
-{
-    // Qt's Windows print engine reports a refused document itself.
-    return {};
 }
 
 } // namespace Native

@@ -84,6 +84,19 @@ void checkLockAgainstSecondProcess(const char *self, const std::string &path)
     Native::closeFile(fd);
 }
 
+// A saved printout takes the place of an older one; a folder or link there
+// stays.
+void checkPrintouts(const std::string &folder, bool linked)
+{
+    CHECK(Native::createNew(folder + "neu.pdf", "neu").ok() && Native::createNew(folder + "alt.pdf", "alt").ok());
+    CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf").ok() && readBack(folder + "alt.pdf") == "neu");
+    for (const char *taken : {"Ordner", "link.txt"}) {
+        CHECK(Native::createNew(folder + "neu.pdf", "neu").ok());
+        const Outcome refused = Native::moveOver(folder + "neu.pdf", folder + taken).outcome;
+        CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + "neu.pdf"));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -167,6 +180,8 @@ int main(int argc, char **argv)
 
     // The lock keeps a second station out for the time given, and no longer.
     checkLockAgainstSecondProcess(argv[0], folder + "leer.txt");
+
+    checkPrintouts(folder, linked);
 
     // Only the command lines: nothing here may power the machine off.
 #ifdef _WIN32
