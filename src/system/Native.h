@@ -58,7 +58,9 @@ std::vector<std::string> shutdownCommand();
 // that fails.
 Result moveOver(const std::string &from, const std::string &to);
 
-enum class Printers { Default, NoDefault, None, ServiceUnreachable };
+// DefaultWritesFile: the default printer's driver asks for a file name
+// (print to PDF or XPS), which would need a dialog.
+enum class Printers { Default, NoDefault, None, ServiceUnreachable, DefaultWritesFile };
 // What the print service offers; the name of the default printer.
 Printers printers(std::string &defaultName);
 #ifndef _WIN32

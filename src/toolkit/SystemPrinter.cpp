@@ -45,11 +45,12 @@ SystemPrinter::SystemPrinter(const Job &job)
 {
     // Why the pages go into a PDF, in the order of Native::Printers.
     const char *const notPrinted[] = {"", "Kein Standarddrucker eingerichtet.", "Kein Drucker eingerichtet.",
-                                      "Der Druckdienst ist nicht erreichbar."};
+                                      "Der Druckdienst ist nicht erreichbar.",
+                                      "Der Standarddrucker „%1“ druckt nur in eine Datei."};
     std::string name;
     const Native::Printers printers = Native::printers(name);
     m_printerName = QString::fromStdString(name);
-    m_notPrinted = QString::fromUtf8(notPrinted[int(printers)]);
+    m_notPrinted = QString::fromUtf8(notPrinted[int(printers)]).replace(QStringLiteral("%1"), m_printerName);
 #ifdef Q_OS_WIN
     // A Windows driver takes only pages drawn for it, by Qt's print engine.
     if (printers == Native::Printers::Default) {
