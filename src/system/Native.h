@@ -53,10 +53,20 @@ std::string forbiddenNameCharacters();
 // The command line that shuts the computer down.
 std::vector<std::string> shutdownCommand();
 
-enum class Printers { Default, NoDefault, None, ServiceUnreachable };
+// Gives the file `from` the name `to`, in place of an older regular file
+// there; a link or folder at `to` is never replaced. `from` is removed when
+// that fails.
+Result moveOver(const std::string &from, const std::string &to);
+
+// DefaultWritesFile: the default printer's driver asks for a file name
+// (print to PDF or XPS), which would need a dialog.
+enum class Printers { Default, NoDefault, None, ServiceUnreachable, DefaultWritesFile };
 // What the print service offers; the name of the default printer.
 Printers printers(std::string &defaultName);
-// Whether the print service took the document just ended.
-Result lastPrintJob();
+#ifndef _WIN32
+// Hands the PDF document to the printer as one job and says whether the print
+// service took it.
+Result printPdf(const std::string &printer, const std::string &title, std::string_view pdf);
+#endif
 
 } // namespace Native

@@ -191,6 +191,18 @@ std::vector<std::string> shutdownCommand()
     return {"systemctl", "poweroff"};
 }
 
+Result moveOver(const std::string &from, const std::string &to)
+{
+    struct stat seen {};
+    int error = ::lstat(to.c_str(), &seen) == 0 && !S_ISREG(seen.st_mode) ? EISDIR : 0;
+    if (!error && ::rename(from.c_str(), to.c_str()) != 0)
+        error = errno;
+    if (!error)
+        return {};
+    ::unlink(from.c_str());
+    return failure(error);
+}
+
 Printers printers(std::string &defaultName)
 {
     cups_dest_t *dests = nullptr;
@@ -208,14 +220,33 @@ Printers printers(std::string &defaultName)
     return found;
 }
 
-Result lastPrintJob()
+Result printPdf(const std::string &printer, const std::string &title, std::string_view pdf)
 {
-    // Qt hands the document to CUPS on this thread and drops its answer.
+    const char *name = printer.c_str();
+    // The station's own settings for the queue (lpoptions) apply, as with lp.
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name, nullptr);
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, name, title.c_str(), dest ? dest->num_options : 0,
+                                  dest ? dest->options : nullptr);
+    cupsFreeDests(1, dest);
+    const bool sent = job > 0
+        && cupsStartDocument(CUPS_HTTP_DEFAULT, name, job, title.c_str(), CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
+    if (sent) {
+        // The answer to the document as a whole is what cupsFinishDocument reads.
+        cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data(), pdf.size());
+        cupsFinishDocument(CUPS_HTTP_DEFAULT, name);
+    }
     const ipp_status_t status = cupsLastError();
-    if (status <= IPP_STATUS_OK_EVENTS_COMPLETE)
+    if (sent && status <= IPP_STATUS_OK_EVENTS_COMPLETE)
         return {};
-    return {Outcome::Failed, status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS ? "der Drucker nimmt keine Aufträge an"
-                                                                           : cupsLastErrorString()};
+    Result refused{Outcome::Failed, cupsLastErrorString()};
+    if (status == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS)
+        refused.reason = "der Drucker nimmt keine Aufträge an";
+    else if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)
+        refused.reason = "der Druckdienst ist nicht erreichbar";
+    // A job without its whole document is taken back rather than left waiting.
+    if (job > 0)
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, name, job, 0);
+    return refused;
 }
 
 } // namespace Native

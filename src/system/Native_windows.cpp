@@ -241,28 +241,61 @@ std::vector<std::string> shutdownCommand()
     return {"shutdown.exe", "/s", "/t", "0"};
 }
 
+Result moveOver(const std::string &from, const std::string &to)
+{
+    const std::wstring source = wide(from), target = wide(to);
+    const DWORD seen = GetFileAttributesW(target.c_str());
+    Result moved;
+    if (seen != INVALID_FILE_ATTRIBUTES
+        && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
+        moved = {Outcome::NotRegularFile, "keine gewöhnliche Datei"};
+    else if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        moved = failure(GetLastError());
+    if (!moved.ok())
+        DeleteFileW(source.c_str());
+    return moved;
+}
+
+namespace {
+
+// Print to PDF or XPS, or a port that is a file: the driver asks for the
+// file's name in a dialog.
+bool writesFile(const PRINTER_INFO_2W &printer)
+{
+    const auto starts = [](const wchar_t *text, const wchar_t *start) {
+        return text && _wcsnicmp(text, start, wcslen(start)) == 0;
+    };
+    return starts(printer.pPortName, L"PORTPROMPT:") || starts(printer.pPortName, L"FILE:")
+        || starts(printer.pDriverName, L"Microsoft Print To PDF")
+        || starts(printer.pDriverName, L"Microsoft XPS Document Writer");
+}
+
+} // namespace
+
 Printers printers(std::string &defaultName)
 {
-    // Asking for no bytes tells whether there is any printer at all.
+    // Asking for no bytes tells whether the print service answers at all.
     DWORD needed = 0, count = 0;
     const DWORD kinds = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    if (!EnumPrintersW(kinds, nullptr, 4, nullptr, 0, &needed, &count)
+    if (!EnumPrintersW(kinds, nullptr, 2, nullptr, 0, &needed, &count)
         && GetLastError() != ERROR_INSUFFICIENT_BUFFER)
         return Printers::ServiceUnreachable;
+    std::vector<BYTE> buffer(needed);
+    if (needed > 0 && !EnumPrintersW(kinds, nullptr, 2, buffer.data(), needed, &needed, &count))
+        count = 0;
     DWORD length = 0;
     GetDefaultPrinterW(nullptr, &length);
     std::wstring name(length, L'\0');
-    if (length > 0 && GetDefaultPrinterW(name.data(), &length)) {
-        defaultName = utf8(name.c_str());
-        return Printers::Default;
+    if (length == 0 || !GetDefaultPrinterW(name.data(), &length))
+        return needed > 0 ? Printers::NoDefault : Printers::None;
+    name.resize(wcslen(name.c_str()));
+    defaultName = utf8(name);
+    const auto *printer = reinterpret_cast<const PRINTER_INFO_2W *>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (_wcsicmp(printer[i].pPrinterName, name.c_str()) == 0 && writesFile(printer[i]))
+            return Printers::DefaultWritesFile;
     }
-    return needed > 0 ? Printers::NoDefault : Printers::None;
-}
-
-Result lastPrintJob()
-{
-    // Qt's Windows print engine reports a refused document itself.
-    return {};
+    return Printers::Default;
 }
 
 } // namespace Native

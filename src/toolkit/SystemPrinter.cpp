@@ -8,7 +8,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QTextLayout>
 
 namespace {
@@ -19,9 +18,18 @@ constexpr qreal kDotsPerTwip = kDotsPerInch / 1440.0;
 // laying out a line of megabytes would hold the window for many seconds.
 constexpr qsizetype kPrintableLength = 4000;
 
-QString cannotWrite(const QString &path, const QString &reason)
+Native::Result save(const QString &path, std::string_view pdf)
 {
-    return QStringLiteral("die Datei %1 kann nicht geschrieben werden (%2)").arg(QDir::toNativeSeparators(path), reason);
+    // Whole under a short name of its own first, so that an older PDF stays
+    // as it was until then, and any name the folder holds fits.
+    const std::string folder = QFileInfo(path).path().toStdString() + "/";
+    std::string whole;
+    Native::Result made{Native::Outcome::Exists, {}};
+    for (int n = 0; made.outcome == Native::Outcome::Exists; ++n) {
+        whole = folder + ".Ausdruck-" + std::to_string(n) + ".pdf";
+        made = Native::createNew(whole, pdf);
+    }
+    return made.ok() ? Native::moveOver(whole, path.toStdString()) : made;
 }
 
 } // namespace
@@ -37,20 +45,29 @@ SystemPrinter::SystemPrinter(const Job &job)
 {
     // Why the pages go into a PDF, in the order of Native::Printers.
     const char *const notPrinted[] = {"", "Kein Standarddrucker eingerichtet.", "Kein Drucker eingerichtet.",
-                                      "Der Druckdienst ist nicht erreichbar."};
+                                      "Der Druckdienst ist nicht erreichbar.",
+                                      "Der Standarddrucker „%1“ druckt nur in eine Datei."};
     std::string name;
     const Native::Printers printers = Native::printers(name);
-    m_notPrinted = QString::fromUtf8(notPrinted[int(printers)]);
+    m_printerName = QString::fromStdString(name);
+    m_notPrinted = QString::fromUtf8(notPrinted[int(printers)]).replace(QStringLiteral("%1"), m_printerName);
+#ifdef Q_OS_WIN
+    // A Windows driver takes only pages drawn for it, by Qt's print engine.
     if (printers == Native::Printers::Default) {
-        m_printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(QString::fromStdString(name)),
-                                               QPrinter::HighResolution);
+        m_printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(m_printerName), QPrinter::HighResolution);
         m_printer->setResolution(kDotsPerInch);
         m_printer->setColorMode(QPrinter::Color);
         m_printer->setDocName(job.documentName);
         m_device = m_printer.get();
-    } else {
-        m_file = std::make_unique<QSaveFile>(job.pdfPath);
-        m_pdf = std::make_unique<QPdfWriter>(m_file.get());
+    }
+#endif
+    if (printers != Native::Printers::Default)
+        m_printerName.clear();
+    if (!m_printer) {
+        // Otherwise a PDF in memory: CUPS takes it as it is and answers for
+        // the job itself, or it is saved.
+        m_pdfBytes.open(QIODevice::WriteOnly);
+        m_pdf = std::make_unique<QPdfWriter>(&m_pdfBytes);
         m_pdf->setResolution(kDotsPerInch);
         m_pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                                          QPageLayout::Millimeter));
@@ -69,8 +86,6 @@ void SystemPrinter::fail(const QString &reason)
         return;
     if (m_printer)
         m_printer->abort();
-    else
-        m_file->cancelWriting();
     m_painter.end();
 }
 
@@ -78,19 +93,10 @@ bool SystemPrinter::begin()
 {
     if (m_painter.isActive() || !m_failure.isEmpty())
         return m_painter.isActive();
-    // A PDF is never written through a link, nor in place of a folder.
-    const QFileInfo target(m_job.pdfPath);
-    if (!m_printer && m_job.pdfPath.isEmpty())
-        fail(QStringLiteral("der Name ergibt keinen zulässigen Dateinamen"));
-    else if (!m_printer && (target.isSymLink() || (target.exists() && !target.isFile())))
-        fail(cannotWrite(m_job.pdfPath, QStringLiteral("keine gewöhnliche Datei")));
-    else if (!m_printer && !m_file->open(QIODevice::WriteOnly))
-        fail(cannotWrite(m_job.pdfPath, m_file->errorString()));
-    else if (m_painter.begin(m_device))
+    if (m_painter.begin(m_device))
         m_painter.setFont(m_font);
     else
-        fail(m_printer ? QStringLiteral("der Drucker %1 nimmt keinen Auftrag an").arg(m_printer->printerName())
-                       : cannotWrite(m_job.pdfPath, QStringLiteral("Ausgabe nicht möglich")));
+        fail(QStringLiteral("der Drucker %1 nimmt keinen Auftrag an").arg(m_printerName));
     return m_painter.isActive();
 }
 
@@ -157,17 +163,27 @@ QString SystemPrinter::endDocument()
 {
     if (m_painter.isActive() && !m_painter.end())
         fail(QStringLiteral("der Drucker meldet einen Fehler"));
-    if (m_failure.isEmpty() && m_printer) {
-        const Native::Result job = Native::lastPrintJob();
-        if (m_printer->printerState() == QPrinter::Error || !job.ok())
-            fail(job.ok() ? QStringLiteral("der Drucker meldet einen Fehler") : QString::fromStdString(job.reason));
+    if (m_failure.isEmpty() && m_printer && m_printer->printerState() == QPrinter::Error)
+        fail(QStringLiteral("der Drucker meldet einen Fehler"));
+    const std::string_view pdf(m_pdfBytes.data().constData(), size_t(m_pdfBytes.size()));
+#ifndef Q_OS_WIN
+    if (m_failure.isEmpty() && !m_printerName.isEmpty()) {
+        const Native::Result job = Native::printPdf(m_printerName.toStdString(), m_job.documentName.toStdString(), pdf);
+        if (!job.ok())
+            fail(QString::fromStdString(job.reason));
     }
-    if (m_failure.isEmpty() && m_file && !m_file->commit())
-        fail(cannotWrite(m_job.pdfPath, m_file->errorString()));
+#endif
     if (!m_failure.isEmpty())
         return QStringLiteral("Drucken nicht möglich: ") + m_failure;
-    if (m_file)
-        return m_notPrinted + QStringLiteral(" Der Ausdruck wurde gespeichert unter: ")
-            + QDir::toNativeSeparators(m_job.pdfPath);
-    return {};
+    if (!m_printerName.isEmpty())
+        return {};
+    if (m_job.pdfPath.isEmpty())
+        return m_notPrinted + QStringLiteral(" Der Ausdruck konnte nicht gespeichert werden: der Name ergibt keinen "
+                                             "zulässigen Dateinamen.");
+    const QString path = QDir::toNativeSeparators(m_job.pdfPath);
+    const Native::Result saved = save(m_job.pdfPath, pdf);
+    if (!saved.ok())
+        return m_notPrinted + QStringLiteral(" Der Ausdruck konnte nicht unter %1 gespeichert werden: %2.")
+                                  .arg(path, QString::fromStdString(saved.reason));
+    return m_notPrinted + QStringLiteral(" Der Ausdruck wurde gespeichert unter: ") + path;
 }

@@ -2,16 +2,18 @@
 
 #include "toolkit/Printer.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QPainter>
 
 class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
-class QSaveFile;
 
-// Prints on the system's default printer without a dialog, at 600 dpi; when
-// the system offers none, the same pages go into a PDF at the job's path.
+// Prints on the system's default printer without a dialog, at 600 dpi: the
+// pages go as a PDF to CUPS, on Windows through Qt's print engine. When the
+// system offers no printer that prints without asking, the same PDF is saved
+// at the job's path.
 // Text is set in the default sans-serif face, one line as high as the font's
 // line spacing; a line wider than the page goes on in the next, and one that
 // would not fit above the bottom of the page starts a new page.
@@ -35,9 +37,10 @@ private:
     QPointF toDots(qreal x, qreal y) const;
 
     Job m_job;
-    QString m_notPrinted; // why the pages go into a PDF instead
-    std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<QSaveFile> m_file;
+    QString m_printerName; // empty when the PDF is saved instead
+    QString m_notPrinted;  // why the PDF is saved instead
+    std::unique_ptr<QPrinter> m_printer; // Windows only
+    QBuffer m_pdfBytes;
     std::unique_ptr<QPdfWriter> m_pdf;
     QPagedPaintDevice *m_device = nullptr;
     QPainter m_painter;

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 #ifdef _WIN32
 #include <process.h>
 #include <windows.h>
+#include <winspool.h>
 #else
 #include <spawn.h>
 #include <sys/wait.h>
@@ -82,6 +84,38 @@ void checkLockAgainstSecondProcess(const char *self, const std::string &path)
     waits = 0;
     CHECK(status == 0 && Native::lockExclusive(fd, 300, [&] { ++waits; }).ok() && waits == 0);
     Native::closeFile(fd);
+}
+
+// A saved printout takes the place of an older one; a folder or link there
+// stays. A default printer that writes into a file is told apart.
+void checkPrintouts(const std::string &folder, bool linked)
+{
+    CHECK(Native::createNew(folder + "neu.pdf", "neu").ok() && Native::createNew(folder + "alt.pdf", "alt").ok());
+    CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf").ok() && readBack(folder + "alt.pdf") == "neu");
+    for (const char *taken : {"Ordner", "link.txt"}) {
+        CHECK(Native::createNew(folder + "neu.pdf", "neu").ok());
+        const Outcome refused = Native::moveOver(folder + "neu.pdf", folder + taken).outcome;
+        CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + "neu.pdf"));
+    }
+#ifdef _WIN32
+    // Wine shows the host's CUPS queues; a printer on a file port borrows
+    // the driver of one (Wine keeps it after DeletePrinter).
+    DWORD needed = 0, count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count);
+    const auto *ordinary = reinterpret_cast<const PRINTER_INFO_2W *>(buffer.data());
+    for (; count > 0 && std::wstring_view(ordinary->pPortName) == L"FILE:"; --count, ++ordinary) {}
+    if (count == 0)
+        return (void)std::printf("tst_native: this system has no printer; the default printer checks are skipped\n");
+    wchar_t datei[] = L"Datei", port[] = L"FILE:";
+    PRINTER_INFO_2W file = *ordinary;
+    file.pPrinterName = datei, file.pPortName = port;
+    ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&file)));
+    std::string name;
+    CHECK(SetDefaultPrinterW(datei) && Native::printers(name) == Native::Printers::DefaultWritesFile && name == "Datei");
+    CHECK(SetDefaultPrinterW(ordinary->pPrinterName) && Native::printers(name) == Native::Printers::Default);
+#endif
 }
 
 } // namespace
@@ -167,6 +201,8 @@ int main(int argc, char **argv)
 
     // The lock keeps a second station out for the time given, and no longer.
     checkLockAgainstSecondProcess(argv[0], folder + "leer.txt");
+
+    checkPrintouts(folder, linked);
 
     // Only the command lines: nothing here may power the machine off.
 #ifdef _WIN32
