@@ -123,7 +123,7 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     if (result.ok())
         result = Native::lastByte(fd, last);
     if (result.ok())
-        result = Native::appendBlock(fd, view(last < 0 ? wholeFile : last == '\n' ? record : "\r\n" + record));
+        result = Native::appendBlock(fd, view(last < 0 ? wholeFile : last == '\n' ? record : last == '\r' ? "\n" + record : "\r\n" + record));
     Native::closeFile(fd);
     return storeFailure(path, result);
 }
