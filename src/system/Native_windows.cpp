@@ -101,6 +101,17 @@ Opened openRegular(const std::string &path, DWORD access, int crtFlags)
     return {{}, std::move(file)};
 }
 
+// Another station is busy: false once the deadline has passed, else true
+// after whileWaiting and a short pause.
+bool waitedAgain(ULONGLONG deadline, const std::function<void()> &whileWaiting)
+{
+    if (GetTickCount64() >= deadline)
+        return false;
+    whileWaiting();
+    Sleep(20);
+    return true;
+}
+
 DWORD writeAll(HANDLE file, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -190,10 +201,8 @@ Result removeLeftover(const std::string &path, int timeoutMs, const std::functio
             return {};
         if (error != ERROR_SHARING_VIOLATION)
             return failure(error);
-        if (GetTickCount64() >= deadline)
+        if (!waitedAgain(deadline, whileWaiting))
             return kHeld;
-        whileWaiting();
-        Sleep(20);
     }
 }
 
@@ -220,10 +229,8 @@ Result lockExclusive(const File &file, int timeoutMs, const std::function<void()
             return {Outcome::NoLocking, {}};
         if (error != ERROR_LOCK_VIOLATION)
             return failure(error);
-        if (GetTickCount64() >= deadline)
+        if (!waitedAgain(deadline, whileWaiting))
             return kHeld;
-        whileWaiting();
-        Sleep(20);
     }
     return {};
 }
