@@ -7,9 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
-# for the installed program's window on a virtual X server.
+# for the installed program's window on a virtual X server. strace kills
+# take-overs at each of their file calls.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc lintian appstream xvfb x11-utils \
-  cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 \
+  cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 strace \
   nsis xdotool x11-xkb-utils imagemagick
 scripts/build.sh
 

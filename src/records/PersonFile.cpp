@@ -101,29 +101,31 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     const std::string name = path.toStdString();
     const QByteArray record = recordLine + "\r\n";
     const QByteArray wholeFile = headerLine + "\r\n\r\n" + record;
-    int fd = -1;
-    Native::Result result = Native::openForAppend(name, fd);
-    if (result.outcome == Native::Outcome::Missing) {
-        result = Native::createNew(name, view(wholeFile));
-        if (result.outcome != Native::Outcome::Exists)
-            return storeFailure(path, result);
+    // The window repaints while another station writes, but takes no input.
+    const auto whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    Native::Opened opened = Native::openForAppend(name);
+    if (opened.result.outcome == Native::Outcome::Missing) {
+        const Native::Result created = Native::createNew(name, view(wholeFile), kLockWaitMs, whileWaiting);
+        if (created.outcome != Native::Outcome::Exists)
+            return storeFailure(path, created);
         // Another station created it meanwhile: extend theirs.
-        result = Native::openForAppend(name, fd);
+        opened = Native::openForAppend(name);
     }
-    if (!result.ok())
-        return storeFailure(path, result);
-
-    // The window repaints while another station appends, but takes no input.
-    result = Native::lockExclusive(fd, kLockWaitMs, [] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    Native::Result result = opened.result;
+    if (result.ok())
+        result = Native::lockExclusive(opened.file, kLockWaitMs, whileWaiting);
+    // A mount without locks: append all the same, but never cut back.
+    const bool locked = result.ok();
     if (result.outcome == Native::Outcome::NoLocking)
-        result = {}; // a mount without locks: append all the same
+        result = {};
     int last = -1;
     if (result.ok())
-        result = Native::lastByte(fd, last);
+        result = Native::lastByte(opened.file, last);
+    // A line end is completed, never doubled.
+    const QByteArray lineEnd = last == '\n' || last < 0 ? "" : last == '\r' ? "\n" : "\r\n";
     if (result.ok())
-        result = Native::appendBlock(fd, view(last < 0 ? wholeFile : last == '\n' ? record : "\r\n" + record));
-    Native::closeFile(fd);
+        result = Native::appendBlock(opened.file, view(last < 0 ? wholeFile : lineEnd + record), locked);
+    // What a crash left between naming the file and tidying up; never waits.
+    Native::removeLeftover(name, 0, whileWaiting);
     return storeFailure(path, result);
 }

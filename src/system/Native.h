@@ -4,9 +4,12 @@
 // (Native_posix.cpp, Native_windows.cpp). Plain C++ only, so that each can be
 // built and checked without Qt. Paths and reasons are UTF-8; reasons are
 // German, for the user.
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Native {
@@ -20,31 +23,76 @@ struct Result
     bool ok() const { return outcome == Outcome::Done; }
 };
 
+// An open file, closed when it goes out of scope; it moves, never copies.
+class File
+{
+public:
+    File() = default;
+    explicit File(int descriptor) : m_descriptor(descriptor) {}
+    File(File &&other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    File &operator=(File &&other) noexcept
+    {
+        std::swap(m_descriptor, other.m_descriptor);
+        return *this;
+    }
+    ~File();
+    // The C runtime's file descriptor, -1 when none is open.
+    int descriptor() const { return m_descriptor; }
+    explicit operator bool() const { return m_descriptor >= 0; }
+
+private:
+    int m_descriptor = -1;
+};
+
+struct Opened
+{
+    Result result;
+    File file;
+};
+
 // Opens the regular file at the path for reading. A link, folder, FIFO or
 // device is refused without being opened; Missing only when nothing is there.
-Result openForReading(const std::string &path, int &fd);
+Opened openForReading(const std::string &path);
 
-// Writes the bytes completely under a temporary name in the same folder and
-// then gives the file its name, which fails with Exists when that name is
-// taken: a second station never overwrites, nor sees a half-written file.
-Result createNew(const std::string &path, std::string_view bytes);
+// The name a new file is written under in its folder until it is whole: the
+// same for that file on every station, and short, so that any name the
+// folder can hold can be stored.
+inline std::string temporaryName(std::string_view fileName)
+{
+    std::uint64_t hash = 14695981039346656037u; // FNV-1a
+    for (const unsigned char c : fileName)
+        hash = (hash ^ c) * 1099511628211u;
+    char name[32];
+    std::snprintf(name, sizeof name, ".bmi-%016llx.tmp", static_cast<unsigned long long>(hash));
+    return name;
+}
+
+// Writes the bytes completely under the temporary name and then gives the
+// file its name, which fails with Exists when that name is taken: a second
+// station never overwrites, nor sees a half-written file. Another station's
+// temporary file is waited for (removeLeftover).
+Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
+                 const std::function<void()> &whileWaiting);
+
+// Removes the temporary file of the path when a crash left it. One that a
+// station still writes is waited for as a lock is, and left alone.
+Result removeLeftover(const std::string &path, int timeoutMs, const std::function<void()> &whileWaiting);
 
 // Opens the existing regular file at the path for appending (and reading).
-Result openForAppend(const std::string &path, int &fd);
+Opened openForAppend(const std::string &path);
 
-// Takes the stations' exclusive lock of the open file, released by closeFile.
-// Polls until timeoutMs have passed (LockTimedOut), calling whileWaiting in
-// between; NoLocking when the file system keeps no locks.
-Result lockExclusive(int fd, int timeoutMs, const std::function<void()> &whileWaiting);
+// Takes the stations' exclusive lock of the open file, held until it is
+// closed. Polls until timeoutMs have passed (LockTimedOut), calling
+// whileWaiting in between; NoLocking when the file system keeps no locks.
+Result lockExclusive(const File &file, int timeoutMs, const std::function<void()> &whileWaiting);
 
 // The file's last byte, or -1 for an empty file.
-Result lastByte(int fd, int &byte);
+Result lastByte(const File &file, int &byte);
 
-// Writes the bytes at the end and flushes them to the disk; on failure the
-// bytes already written are taken off again.
-Result appendBlock(int fd, std::string_view bytes);
-
-void closeFile(int fd);
+// Writes the bytes at the end and flushes them to the disk. On failure the
+// bytes already written are taken off again when mayCutBack (only under the
+// lock: else they may be followed by another station's).
+Result appendBlock(const File &file, std::string_view bytes, bool mayCutBack);
 
 // Where person and assessment files lie, with a trailing separator.
 std::string dataFolder();

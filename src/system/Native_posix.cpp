@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -16,6 +16,8 @@
 namespace Native {
 
 namespace {
+
+const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
 
 Result failure(int error)
 {
@@ -28,39 +30,55 @@ Result failure(int error)
         {{EFBIG}, Outcome::Failed, "Datei zu groß"},
         {{EEXIST}, Outcome::Exists, "Datei existiert bereits"},
         {{ELOOP, EISDIR, ENXIO}, Outcome::NotRegularFile, "keine gewöhnliche Datei"},
+        {{EIO}, Outcome::Failed, "Ein-/Ausgabefehler"},
+        {{ENOLCK}, Outcome::Failed, "keine Sperre verfügbar"},
+        {{ESTALE, ENOTCONN, ETIMEDOUT, EHOSTDOWN, EHOSTUNREACH, ENETDOWN, ENETUNREACH},
+         Outcome::Failed, "Dateiserver nicht erreichbar"},
+        {{EMFILE, ENFILE}, Outcome::Failed, "zu viele offene Dateien"},
+        {{EBUSY, ETXTBSY}, Outcome::Failed, "Datei wird gerade benutzt"},
     };
     for (const auto &reason : reasons) {
         if (std::count(reason.errors.begin(), reason.errors.end(), error))
             return {reason.outcome, reason.text};
     }
-    return {Outcome::Failed, std::strerror(error)};
+    return {Outcome::Failed, "Systemfehler " + std::to_string(error)};
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the path still names the open file.
+bool named(const std::string &path, const File &file)
+{
+    struct stat byName {}, open {};
+    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(file.descriptor(), &open) == 0 && sameFile(byName, open);
 }
 
 // Opening alone can act (wake a FIFO's writer, rewind a tape), so only what
 // lstat() shows to be a regular file is opened, and only if it is still the
 // same file once open.
-Result openRegular(const std::string &path, int flags, int &fd)
+Opened openRegular(const std::string &path, int flags)
 {
     struct stat seen {};
     if (::lstat(path.c_str(), &seen) != 0)
-        return errno == ENOENT ? Result{Outcome::Missing, {}} : failure(errno);
+        return {errno == ENOENT ? Result{Outcome::Missing, {}} : failure(errno), {}};
     if (!S_ISREG(seen.st_mode))
-        return failure(EISDIR);
-    fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return failure(errno);
+        return {failure(EISDIR), {}};
+    File file(::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file)
+        return {failure(errno), {}};
     struct stat now {};
-    if (::fstat(fd, &now) != 0 || now.st_dev != seen.st_dev || now.st_ino != seen.st_ino) {
-        ::close(fd);
-        return failure(EISDIR);
-    }
-    return {};
+    if (::fstat(file.descriptor(), &now) != 0 || !sameFile(now, seen))
+        return {failure(EISDIR), {}};
+    return {{}, std::move(file)};
 }
 
-int writeAll(int fd, std::string_view bytes)
+int writeAll(const File &file, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t n = ::write(file.descriptor(), bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -72,50 +90,94 @@ int writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-Result openForReading(const std::string &path, int &fd)
+File::~File()
 {
-    return openRegular(path, O_RDONLY, fd);
+    // Every write that counts was flushed to the disk before: nothing is left
+    // for close() to report.
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
 }
 
-Result createNew(const std::string &path, std::string_view bytes)
+Opened openForReading(const std::string &path)
+{
+    return openRegular(path, O_RDONLY);
+}
+
+std::string temporaryPath(const std::string &path)
 {
     const size_t slash = path.rfind('/');
-    const std::string folder = path.substr(0, slash + 1);
-    // The first name free: another station's, or one left by a crash, is
-    // never written into.
-    std::string temporary;
-    int fd = -1;
-    for (int n = 0; fd < 0; ++n) {
-        temporary = folder + "." + path.substr(slash + 1) + "." + std::to_string(n) + ".tmp";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
+    return path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1));
+}
+
+Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
+                 const std::function<void()> &whileWaiting)
+{
+    const std::string temporary = temporaryPath(path);
+    // Each round either writes, or finds the name taken and frees it: only
+    // stations that keep starting anew can use them up.
+    for (int round = 0; round < 10; ++round) {
+        const File file(::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!file && errno != EEXIST)
             return failure(errno);
+        const Result freed = file ? Result{} : removeLeftover(path, timeoutMs, whileWaiting);
+        if (!freed.ok())
+            return freed;
+        if (!file)
+            continue;
+        // Held from first to last byte; taken for a crash's meanwhile, the
+        // name is gone.
+        const Result held = lockExclusive(file, timeoutMs, whileWaiting);
+        if (!held.ok() && held.outcome != Outcome::NoLocking)
+            return held;
+        if (!named(temporary, file))
+            continue;
+
+        int error = writeAll(file, bytes);
+        if (!error && ::fsync(file.descriptor()) != 0)
+            error = errno;
+        // link() never replaces a name. A retransmitted link() over NFS can
+        // answer "exists" for its own success: then the file has two names.
+        struct stat linked {};
+        if (!error && ::link(temporary.c_str(), path.c_str()) != 0) {
+            error = errno;
+            if (error == EEXIST && ::fstat(file.descriptor(), &linked) == 0 && linked.st_nlink == 2)
+                error = 0;
+        }
+        ::unlink(temporary.c_str());
+        if (error)
+            return failure(error);
+        // The new name is only safe once the folder is on the disk too; some
+        // file systems cannot flush a folder (EINVAL).
+        const File folder(::open(path.substr(0, path.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder && ::fsync(folder.descriptor()) != 0 && errno != EINVAL)
+            return failure(errno);
+        return {};
     }
-    int error = writeAll(fd, bytes);
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    // link() never replaces a name, and NFS does it on the server in one step.
-    if (!error && ::link(temporary.c_str(), path.c_str()) != 0)
-        error = errno;
-    ::unlink(temporary.c_str());
-    if (error)
-        return failure(error);
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    return kHeld;
+}
+
+Result removeLeftover(const std::string &path, int timeoutMs, const std::function<void()> &whileWaiting)
+{
+    // A station holds its temporary file locked from first to last byte, and
+    // a name only goes while the file it names is held.
+    const std::string temporary = temporaryPath(path);
+    const File file(::open(temporary.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file)
+        return errno == ENOENT ? Result{} : failure(errno);
+    const Result held = lockExclusive(file, timeoutMs, whileWaiting);
+    if (!held.ok() && held.outcome != Outcome::NoLocking)
+        return held;
+    if (named(temporary, file))
+        ::unlink(temporary.c_str());
     return {};
 }
 
-Result openForAppend(const std::string &path, int &fd)
+Opened openForAppend(const std::string &path)
 {
-    return openRegular(path, O_RDWR | O_APPEND, fd);
+    return openRegular(path, O_RDWR | O_APPEND);
 }
 
-Result lockExclusive(int fd, int timeoutMs, const std::function<void()> &whileWaiting)
+Result lockExclusive(const File &file, int timeoutMs, const std::function<void()> &whileWaiting)
 {
     // One byte far past any data: readers are never held up, also where
     // locks are mandatory (a Windows server behind SMB).
@@ -125,50 +187,53 @@ Result lockExclusive(int fd, int timeoutMs, const std::function<void()> &whileWa
     lock.l_start = off_t(1) << 62;
     lock.l_len = 1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (::fcntl(fd, F_SETLK, &lock) != 0) {
+    while (::fcntl(file.descriptor(), F_SETLK, &lock) != 0) {
+        // Only a mount that keeps no locks at all goes on without; a lock
+        // service that fails is no such mount.
+        if (errno == EOPNOTSUPP || errno == ENOSYS)
+            return {Outcome::NoLocking, {}};
         if (errno != EACCES && errno != EAGAIN && errno != EINTR)
-            return {Outcome::NoLocking, std::strerror(errno)};
+            return failure(errno);
         if (std::chrono::steady_clock::now() >= deadline)
-            return {Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
+            return kHeld;
         whileWaiting();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return {};
 }
 
-Result lastByte(int fd, int &byte)
+Result lastByte(const File &file, int &byte)
 {
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(file.descriptor(), &st) != 0)
         return failure(errno);
     unsigned char last[1];
     byte = -1;
-    if (st.st_size > 0 && ::pread(fd, last, sizeof last, st.st_size - 1) != 1)
+    if (st.st_size == 0)
+        return {};
+    const ssize_t n = ::pread(file.descriptor(), last, sizeof last, st.st_size - 1);
+    if (n < 0)
         return failure(errno);
-    if (st.st_size > 0)
-        byte = last[0];
+    if (n == 0)
+        return {Outcome::Failed, "die Datei wurde beim Lesen kürzer"};
+    byte = last[0];
     return {};
 }
 
-Result appendBlock(int fd, std::string_view bytes)
+Result appendBlock(const File &file, std::string_view bytes, bool mayCutBack)
 {
     struct stat before {};
-    if (::fstat(fd, &before) != 0)
+    if (::fstat(file.descriptor(), &before) != 0)
         return failure(errno);
-    int error = writeAll(fd, bytes);
-    if (!error && ::fsync(fd) != 0)
+    int error = writeAll(file, bytes);
+    if (!error && ::fsync(file.descriptor()) != 0)
         error = errno;
     if (!error)
         return {};
     // Nothing of a record that did not reach the disk whole stays behind.
-    if (::ftruncate(fd, before.st_size) == 0)
-        ::fsync(fd);
+    if (mayCutBack && ::ftruncate(file.descriptor(), before.st_size) == 0)
+        ::fsync(file.descriptor());
     return failure(error);
-}
-
-void closeFile(int fd)
-{
-    ::close(fd);
 }
 
 std::string dataFolder()

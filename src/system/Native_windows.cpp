@@ -29,6 +29,8 @@ std::string utf8(const std::wstring &text)
     return result;
 }
 
+const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
+
 Result failure(DWORD error)
 {
     static const struct { std::vector<DWORD> errors; Outcome outcome; const char *text; } reasons[] = {
@@ -41,28 +43,30 @@ Result failure(DWORD error)
         {{ERROR_FILENAME_EXCED_RANGE}, Outcome::Failed, "Dateiname zu lang"},
         {{ERROR_FILE_TOO_LARGE}, Outcome::Failed, "Datei zu groß"},
         {{ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS}, Outcome::Exists, "Datei existiert bereits"},
+        {{ERROR_CRC, ERROR_SEEK, ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_GEN_FAILURE, ERROR_IO_DEVICE},
+         Outcome::Failed, "Ein-/Ausgabefehler"},
+        {{ERROR_NOT_LOCKED, ERROR_LOCK_FAILED}, Outcome::Failed, "keine Sperre verfügbar"},
+        {{ERROR_NETNAME_DELETED, ERROR_UNEXP_NET_ERR, ERROR_NETWORK_UNREACHABLE, ERROR_SEM_TIMEOUT},
+         Outcome::Failed, "Dateiserver nicht erreichbar"},
+        {{ERROR_TOO_MANY_OPEN_FILES}, Outcome::Failed, "zu viele offene Dateien"},
+        {{ERROR_SHARING_VIOLATION}, Outcome::Failed, "Datei wird gerade benutzt"},
     };
     for (const auto &reason : reasons) {
         if (std::count(reason.errors.begin(), reason.errors.end(), error))
             return {reason.outcome, reason.text};
     }
-    wchar_t text[256] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                                  nullptr, error, 0, text, 256, nullptr);
-    while (length > 0 && (text[length - 1] == L' ' || text[length - 1] == L'.'))
-        --length;
-    return {Outcome::Failed, length ? utf8(std::wstring(text, length)) : "Fehler " + std::to_string(error)};
+    return {Outcome::Failed, "Systemfehler " + std::to_string(error)};
 }
 
-HANDLE handle(int fd)
+HANDLE handle(const File &file)
 {
-    return HANDLE(_get_osfhandle(fd));
+    return HANDLE(_get_osfhandle(file.descriptor()));
 }
 
 // Opening alone can act on a device, and a link or junction leads elsewhere:
 // only what shows as a plain file is opened, a link as itself rather than
 // its target, and checked again once open.
-Result openRegular(const std::string &path, DWORD access, int crtFlags, int &fd)
+Opened openRegular(const std::string &path, DWORD access, int crtFlags)
 {
     const Result notRegular{Outcome::NotRegularFile, "keine gewöhnliche Datei"};
     const std::wstring name = wide(path);
@@ -71,8 +75,8 @@ Result openRegular(const std::string &path, DWORD access, int crtFlags, int &fd)
         // A missing data folder counts as missing too, as on POSIX.
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return {Outcome::Missing, {}};
-        return failure(error);
+            return {{Outcome::Missing, {}}, {}};
+        return {failure(error), {}};
     }
     // Reserved names (NUL, COM1, also "con.txt") show as plain files; their
     // full path gives them away.
@@ -80,23 +84,32 @@ Result openRegular(const std::string &path, DWORD access, int crtFlags, int &fd)
     GetFullPathNameW(name.c_str(), DWORD(full.size()), full.data(), nullptr);
     if (seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)
         || full.starts_with(L"\\\\.\\"))
-        return notRegular;
-    const HANDLE file = CreateFileW(name.c_str(), access, shareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return failure(GetLastError());
+        return {notRegular, {}};
+    const HANDLE opened = CreateFileW(name.c_str(), access, shareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return {failure(GetLastError()), {}};
+    File file(_open_osfhandle(intptr_t(opened), crtFlags | _O_BINARY | _O_NOINHERIT));
+    if (!file) {
+        CloseHandle(opened);
+        return {failure(ERROR_TOO_MANY_OPEN_FILES), {}};
+    }
     BY_HANDLE_FILE_INFORMATION now {};
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &now)
-        || now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
-        CloseHandle(file);
-        return notRegular;
-    }
-    fd = _open_osfhandle(intptr_t(file), crtFlags | _O_BINARY | _O_NOINHERIT);
-    if (fd < 0) {
-        CloseHandle(file);
-        return failure(ERROR_TOO_MANY_OPEN_FILES);
-    }
-    return {};
+    if (GetFileType(opened) != FILE_TYPE_DISK || !GetFileInformationByHandle(opened, &now)
+        || now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+        return {notRegular, {}};
+    return {{}, std::move(file)};
+}
+
+// Another station is busy: false once the deadline has passed, else true
+// after whileWaiting and a short pause.
+bool waitedAgain(ULONGLONG deadline, const std::function<void()> &whileWaiting)
+{
+    if (GetTickCount64() >= deadline)
+        return false;
+    whileWaiting();
+    Sleep(20);
+    return true;
 }
 
 DWORD writeAll(HANDLE file, std::string_view bytes)
@@ -115,52 +128,93 @@ DWORD writeAll(HANDLE file, std::string_view bytes)
 
 } // namespace
 
-Result openForReading(const std::string &path, int &fd)
+File::~File()
 {
-    return openRegular(path, GENERIC_READ, _O_RDONLY, fd);
+    // Every write that counts was flushed to the disk before.
+    if (m_descriptor >= 0)
+        _close(m_descriptor);
 }
 
-Result createNew(const std::string &path, std::string_view bytes)
+Opened openForReading(const std::string &path)
+{
+    return openRegular(path, GENERIC_READ, _O_RDONLY);
+}
+
+std::wstring temporaryPath(const std::string &path)
 {
     const size_t slash = path.find_last_of("/\\");
-    const std::string start = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".";
-    // The first name free: another station's, or one left by a crash, is
-    // never written into.
-    std::wstring temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int n = 0; file == INVALID_HANDLE_VALUE; ++n) {
-        temporary = wide(start + std::to_string(n) + ".tmp");
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = GetLastError();
-        if (file == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS)
-            return failure(error);
-    }
-    DWORD error = writeAll(file, bytes);
-    if (!error && !FlushFileBuffers(file))
-        error = GetLastError();
-    if (!CloseHandle(file) && !error)
-        error = GetLastError();
-    // Without MOVEFILE_REPLACE_EXISTING a taken name is never replaced, and a
-    // share checks and renames on the server in one step.
-    if (!error && !MoveFileExW(temporary.c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error) {
-        DeleteFileW(temporary.c_str());
-        return failure(error);
-    }
-    return {};
+    return wide(path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1)));
 }
 
-Result openForAppend(const std::string &path, int &fd)
+Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
+                 const std::function<void()> &whileWaiting)
+{
+    const std::wstring temporary = temporaryPath(path);
+    // Each round either writes, or finds the name taken and frees it: only
+    // stations that keep starting anew can use them up.
+    for (int round = 0; round < 10; ++round) {
+        const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD error = GetLastError();
+        if (file == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS)
+            return failure(error);
+        const Result freed = file != INVALID_HANDLE_VALUE ? Result{} : removeLeftover(path, timeoutMs, whileWaiting);
+        if (!freed.ok())
+            return freed;
+        if (file == INVALID_HANDLE_VALUE)
+            continue;
+
+        error = writeAll(file, bytes);
+        if (!error && !FlushFileBuffers(file))
+            error = GetLastError();
+        CloseHandle(file);
+        // Without MOVEFILE_REPLACE_EXISTING a taken name is never replaced,
+        // and a share checks and renames on the server in one step. Taken
+        // for a crash's meanwhile, the file is written anew.
+        if (!error && !MoveFileExW(temporary.c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH))
+            error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND)
+            continue;
+        if (error) {
+            DeleteFileW(temporary.c_str());
+            return failure(error);
+        }
+        return {};
+    }
+    return kHeld;
+}
+
+Result removeLeftover(const std::string &path, int timeoutMs, const std::function<void()> &whileWaiting)
+{
+    // A station keeps its temporary file open for nobody else from first to
+    // last byte: one that opens for nobody else was left by a crash, and
+    // goes when closed.
+    const std::wstring temporary = temporaryPath(path);
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(timeoutMs);
+    for (;;) {
+        const HANDLE left = CreateFileW(temporary.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        const DWORD error = GetLastError();
+        if (left != INVALID_HANDLE_VALUE)
+            CloseHandle(left);
+        if (left != INVALID_HANDLE_VALUE || error == ERROR_FILE_NOT_FOUND)
+            return {};
+        if (error != ERROR_SHARING_VIOLATION)
+            return failure(error);
+        if (!waitedAgain(deadline, whileWaiting))
+            return kHeld;
+    }
+}
+
+Opened openForAppend(const std::string &path)
 {
     // Without FILE_WRITE_DATA every write lands at the end, however far
     // another station has moved it since this handle was opened.
     const DWORD access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-    return openRegular(path, access, _O_APPEND, fd);
+    return openRegular(path, access, _O_APPEND);
 }
 
-Result lockExclusive(int fd, int timeoutMs, const std::function<void()> &whileWaiting)
+Result lockExclusive(const File &file, int timeoutMs, const std::function<void()> &whileWaiting)
 {
     // One byte far past any data, the one the POSIX stations lock: Windows
     // locks are mandatory, and readers must never be held up.
@@ -168,23 +222,24 @@ Result lockExclusive(int fd, int timeoutMs, const std::function<void()> &whileWa
     at.OffsetHigh = DWORD(1) << 30;
     const ULONGLONG deadline = GetTickCount64() + ULONGLONG(timeoutMs);
     const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
-    while (!LockFileEx(handle(fd), flags, 0, 1, 0, &at)) {
+    while (!LockFileEx(handle(file), flags, 0, 1, 0, &at)) {
         const DWORD error = GetLastError();
+        // Only a file system that keeps no locks at all goes on without.
+        if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION)
+            return {Outcome::NoLocking, {}};
         if (error != ERROR_LOCK_VIOLATION)
-            return {Outcome::NoLocking, failure(error).reason};
-        if (GetTickCount64() >= deadline)
-            return {Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
-        whileWaiting();
-        Sleep(20);
+            return failure(error);
+        if (!waitedAgain(deadline, whileWaiting))
+            return kHeld;
     }
     return {};
 }
 
-Result lastByte(int fd, int &byte)
+Result lastByte(const File &file, int &byte)
 {
     LARGE_INTEGER size {};
     byte = -1;
-    if (!GetFileSizeEx(handle(fd), &size))
+    if (!GetFileSizeEx(handle(file), &size))
         return failure(GetLastError());
     if (size.QuadPart == 0)
         return {};
@@ -193,25 +248,29 @@ Result lastByte(int fd, int &byte)
     at.OffsetHigh = DWORD((size.QuadPart - 1) >> 32);
     unsigned char c = 0;
     DWORD read = 0;
-    if (!ReadFile(handle(fd), &c, 1, &read, &at) || read != 1)
+    if (!ReadFile(handle(file), &c, 1, &read, &at))
         return failure(GetLastError());
+    if (read == 0)
+        return {Outcome::Failed, "die Datei wurde beim Lesen kürzer"};
     byte = c;
     return {};
 }
 
-Result appendBlock(int fd, std::string_view bytes)
+Result appendBlock(const File &file, std::string_view bytes, bool mayCutBack)
 {
     LARGE_INTEGER before {};
-    if (!GetFileSizeEx(handle(fd), &before))
+    if (!GetFileSizeEx(handle(file), &before))
         return failure(GetLastError());
-    DWORD error = writeAll(handle(fd), bytes);
-    if (!error && !FlushFileBuffers(handle(fd)))
+    DWORD error = writeAll(handle(file), bytes);
+    if (!error && !FlushFileBuffers(handle(file)))
         error = GetLastError();
     if (!error)
         return {};
+    if (!mayCutBack)
+        return failure(error);
     // Nothing of a record that did not reach the disk whole stays behind; an
     // append handle cannot cut, so a second handle to the same file does.
-    const HANDLE cutter = ReOpenFile(handle(fd), GENERIC_WRITE, shareAll, 0);
+    const HANDLE cutter = ReOpenFile(handle(file), GENERIC_WRITE, shareAll, 0);
     if (cutter != INVALID_HANDLE_VALUE) {
         FILE_END_OF_FILE_INFO end {before};
         if (SetFileInformationByHandle(cutter, FileEndOfFileInfo, &end, sizeof end))
@@ -219,11 +278,6 @@ Result appendBlock(int fd, std::string_view bytes)
         CloseHandle(cutter);
     }
     return failure(error);
-}
-
-void closeFile(int fd)
-{
-    _close(fd);
 }
 
 std::string dataFolder()

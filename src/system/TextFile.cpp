@@ -7,18 +7,17 @@
 TextFile::Contents TextFile::read(const QString &path, std::optional<qsizetype> maxLines)
 {
     Contents contents;
-    int fd = -1;
-    const Native::Result opened = path.isEmpty() ? Native::Result{Native::Outcome::Missing, {}}
-                                                 : Native::openForReading(path.toStdString(), fd);
-    if (opened.outcome == Native::Outcome::Missing)
+    const Native::Opened opened = path.isEmpty() ? Native::Opened{{Native::Outcome::Missing, {}}, {}}
+                                                 : Native::openForReading(path.toStdString());
+    if (opened.result.outcome == Native::Outcome::Missing)
         return contents;
     contents.status = Status::Unreadable;
-    contents.reason = QString::fromStdString(opened.reason);
-    if (!opened.ok())
+    contents.reason = QString::fromStdString(opened.result.reason);
+    if (!opened.result.ok())
         return contents;
 
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    QFile file; // closed before the handle it reads through
+    file.open(opened.file.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
     if (!maxLines)
         contents.bytes = file.readAll();
     for (qsizetype line = 0; maxLines && line < *maxLines && !file.atEnd(); ++line)

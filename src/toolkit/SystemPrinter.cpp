@@ -27,7 +27,7 @@ Native::Result save(const QString &path, std::string_view pdf)
     Native::Result made{Native::Outcome::Exists, {}};
     for (int n = 0; made.outcome == Native::Outcome::Exists; ++n) {
         whole = folder + ".Ausdruck-" + std::to_string(n) + ".pdf";
-        made = Native::createNew(whole, pdf);
+        made = Native::createNew(whole, pdf, 0, [] {});
     }
     return made.ok() ? Native::moveOver(whole, path.toStdString()) : made;
 }

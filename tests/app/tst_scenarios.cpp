@@ -644,21 +644,21 @@ int main(int argc, char *argv[])
         for (int n = 0; n < std::atoi(argv[4]); ++n) {
             for (int person = 0; person < std::atoi(argv[3]); ++person) {
                 const QString name = QStringLiteral("Zwei Stationen %1").arg(person);
-                if (!PersonFile::store(PersonFile::path(name), (name + " " + argv[2]).toLatin1(),
-                                       QStringLiteral("  %1%2 BMI: 22").arg(argv[2]).arg(n).toLatin1()).isEmpty())
-                    return 1;
+                if (const QString failed = PersonFile::store(PersonFile::path(name), (name + " " + argv[2]).toLatin1(),
+                        QStringLiteral("  %1%2 BMI: 22").arg(argv[2]).arg(n).toLatin1()); !failed.isEmpty())
+                    return std::puts(qPrintable(failed)), 1;
             }
         }
         return 0;
     }
     if (argc == 4 && qstrcmp(argv[1], "hold") == 0) {
-        int fd = -1;
-        if (!Native::openForAppend(argv[2], fd).ok() || !Native::lockExclusive(fd, 0, [] {}).ok())
+        const Native::Opened opened = Native::openForAppend(argv[2]);
+        if (!opened.result.ok() || !Native::lockExclusive(opened.file, 0, [] {}).ok())
             return 1;
         std::puts("held");
         std::fflush(stdout);
         QThread::msleep(std::atoi(argv[3]));
-        return Native::appendBlock(fd, "  von der anderen Station\r\n").ok() ? 0 : 1;
+        return Native::appendBlock(opened.file, "  von der anderen Station\r\n", true).ok() ? 0 : 1;
     }
 #ifdef Q_OS_LINUX
     canMount = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;

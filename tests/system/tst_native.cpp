@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 #ifdef _WIN32
 #include <process.h>
@@ -15,7 +16,6 @@
 #else
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 extern char **environ;
 #endif
 
@@ -34,19 +34,17 @@ int failures = 0;
 
 std::string readBack(const std::string &path)
 {
-    int fd = -1;
-    if (!Native::openForReading(path, fd).ok())
+    const Native::Opened opened = Native::openForReading(path);
+    if (!opened.result.ok())
         return "<not opened>";
-    std::FILE *file = fdopen(fd, "rb");
-    std::string bytes;
-    char buffer[64];
-    while (size_t n = std::fread(buffer, 1, sizeof buffer, file))
-        bytes.append(buffer, n);
-    std::fclose(file);
-    return bytes;
+    char buffer[256]; // the files here are smaller
+    const int n = read(opened.file.descriptor(), buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? n : 0);
 }
 
-void checkLockAgainstSecondProcess(const char *self, const std::string &path)
+// A second station holds the lock of the file at the path, the temporary
+// file of newFile.
+void checkLockAgainstSecondProcess(const char *self, const std::string &path, const std::string &newFile)
 {
 #ifdef _WIN32
     // _spawnl joins the arguments unquoted.
@@ -63,17 +61,20 @@ void checkLockAgainstSecondProcess(const char *self, const std::string &path)
     const auto started = Clock::now();
     while (readBack(path + ".held") == "<not opened>" && Clock::now() - started < 20s)
         std::this_thread::sleep_for(20ms);
-    int fd = -1;
-    CHECK(Native::openForAppend(path, fd).ok());
+    const Native::Opened opened = Native::openForAppend(path);
+    CHECK(opened.result.ok());
     CHECK(readBack(path) == "x"); // readers are never held up
 
     int waits = 0;
     const auto tried = Clock::now();
-    const Native::Result held = Native::lockExclusive(fd, 300, [&] { ++waits; });
+    const Native::Result held = Native::lockExclusive(opened.file, 300, [&] { ++waits; });
     const auto waited = Clock::now() - tried;
     CHECK(held.outcome == Outcome::LockTimedOut);
     CHECK(held.reason == "von einer anderen Station gesperrt");
     CHECK(waited >= 290ms && waited < 1200ms && waits >= 5);
+    // Another station's temporary file is waited for and left alone.
+    CHECK(Native::createNew(newFile, "neu", 300, [] {}).outcome == Outcome::LockTimedOut);
+    CHECK(readBack(path) == "x");
 
     int status = -1;
 #ifdef _WIN32
@@ -82,18 +83,17 @@ void checkLockAgainstSecondProcess(const char *self, const std::string &path)
     waitpid(child, &status, 0);
 #endif
     waits = 0;
-    CHECK(status == 0 && Native::lockExclusive(fd, 300, [&] { ++waits; }).ok() && waits == 0);
-    Native::closeFile(fd);
+    CHECK(status == 0 && Native::lockExclusive(opened.file, 300, [&] { ++waits; }).ok() && waits == 0);
 }
 
 // A saved printout takes the place of an older one; a folder or link there
 // stays. A default printer that writes into a file is told apart.
 void checkPrintouts(const std::string &folder, bool linked)
 {
-    CHECK(Native::createNew(folder + "neu.pdf", "neu").ok() && Native::createNew(folder + "alt.pdf", "alt").ok());
+    CHECK(Native::createNew(folder + "neu.pdf", "neu", 0, [] {}).ok() && Native::createNew(folder + "alt.pdf", "alt", 0, [] {}).ok());
     CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf").ok() && readBack(folder + "alt.pdf") == "neu");
     for (const char *taken : {"Ordner", "link.txt"}) {
-        CHECK(Native::createNew(folder + "neu.pdf", "neu").ok());
+        CHECK(Native::createNew(folder + "neu.pdf", "neu", 0, [] {}).ok());
         const Outcome refused = Native::moveOver(folder + "neu.pdf", folder + taken).outcome;
         CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + "neu.pdf"));
     }
@@ -122,13 +122,14 @@ void checkPrintouts(const std::string &folder, bool linked)
 
 int main(int argc, char **argv)
 {
-    int fd = -1, other = -1, byte = 0;
+    int byte = 0;
+    const auto none = [] {};
     if (argc == 4 && std::string(argv[1]) == "hold") {
         // The second station: takes the lock, says so with a marker file, holds it.
-        if (!Native::openForAppend(argv[2], fd).ok()
-            || !Native::lockExclusive(fd, 5000, [] {}).ok())
+        const Native::Opened opened = Native::openForAppend(argv[2]);
+        if (!opened.result.ok() || !Native::lockExclusive(opened.file, 5000, none).ok())
             return 1;
-        Native::createNew(std::string(argv[2]) + ".held", "");
+        Native::createNew(std::string(argv[2]) + ".held", "", 0, none);
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(argv[3])));
         return 0;
     }
@@ -142,41 +143,43 @@ int main(int argc, char **argv)
     const std::string person = folder + "Müller.txt";
 
     // A new file is created once, whole, and nothing else stays in the folder.
-    CHECK(Native::createNew(person, "Müller;1.80\r\n").ok());
-    CHECK(Native::createNew(person, "zweite Station").outcome == Outcome::Exists);
+    CHECK(Native::createNew(person, "Müller;1.80\r\n", 0, none).ok());
+    CHECK(Native::createNew(person, "zweite Station", 0, none).outcome == Outcome::Exists);
     CHECK(readBack(person) == "Müller;1.80\r\n");
     CHECK(fs::exists(root / fs::path(u8"Müller.txt")));
     CHECK(std::distance(fs::directory_iterator(root), fs::directory_iterator()) == 2);
-    // A temporary file left by a crashed station is neither used nor touched.
-    CHECK(Native::createNew(folder + ".alt.txt.0.tmp", "halb geschrieben").ok());
-    CHECK(Native::createNew(folder + "alt.txt", "neu").ok() && readBack(folder + "alt.txt") == "neu");
-    CHECK(readBack(folder + ".alt.txt.0.tmp") == "halb geschrieben");
-    const Native::Result noFolder = Native::createNew(folder + "fehlt/x.txt", "x");
-    CHECK(noFolder.outcome == Outcome::Failed);
-    CHECK(noFolder.reason == "Ordner oder Datei nicht vorhanden");
+    // What a crash left of the same file is removed, and is not used.
+    const std::string leftover = folder + Native::temporaryName("alt.txt");
+    CHECK(Native::createNew(leftover, "halb geschrieben", 0, none).ok());
+    CHECK(Native::createNew(folder + "alt.txt", "neu", 0, none).ok() && readBack(folder + "alt.txt") == "neu");
+    CHECK(!fs::exists(leftover));
+    // Any name the folder can hold.
+    const std::string longest = folder + std::string(251, 'a') + ".txt";
+    CHECK(Native::createNew(longest, "lang", 0, none).ok() && readBack(longest) == "lang");
+    CHECK(Native::createNew(folder + "fehlt/x.txt", "x", 0, none).reason == "Ordner oder Datei nicht vorhanden");
 
     // Blocks go to the end, also through a handle opened before another
-    // station's append; an empty file has no last byte.
-    CHECK(Native::openForAppend(person, fd).ok() && Native::openForAppend(person, other).ok());
-    CHECK(Native::appendBlock(fd, "1;2\r\n").ok());
-    CHECK(Native::lastByte(other, byte).ok() && byte == '\n');
-    CHECK(Native::appendBlock(other, "3;4").ok());
-    CHECK(Native::lastByte(fd, byte).ok() && byte == '4');
-    Native::closeFile(fd);
-    Native::closeFile(other);
+    // station's append; an empty file has no last byte. A handle assigned
+    // anew closes the file it held.
+    Native::Opened one = Native::openForAppend(person), other = Native::openForAppend(person);
+    CHECK(Native::appendBlock(one.file, "1;2\r\n", true).ok());
+    CHECK(Native::lastByte(other.file, byte).ok() && byte == '\n');
+    CHECK(Native::appendBlock(other.file, "3;4", true).ok());
+    CHECK(Native::lastByte(one.file, byte).ok() && byte == '4');
     CHECK(readBack(person) == "Müller;1.80\r\n1;2\r\n3;4");
-    CHECK(Native::createNew(folder + "leer.txt", "").ok());
-    CHECK(Native::openForAppend(folder + "leer.txt", fd).ok());
-    CHECK(Native::lastByte(fd, byte).ok() && byte == -1);
-    CHECK(Native::appendBlock(fd, "x").ok());
-    Native::closeFile(fd);
+    CHECK(Native::createNew(folder + "leer.txt", "", 0, none).ok());
+    one = Native::openForAppend(folder + "leer.txt");
+    CHECK(Native::lastByte(one.file, byte).ok() && byte == -1);
+    CHECK(Native::appendBlock(one.file, "x", true).ok());
     CHECK(readBack(folder + "leer.txt") == "x");
     // Past 4 GiB the high half of the offset counts (a sparse file).
-    CHECK(Native::createNew(folder + "gross.txt", "x").ok());
+    CHECK(Native::createNew(folder + "gross.txt", "x", 0, none).ok());
     fs::resize_file(folder + "gross.txt", 1ull << 32);
-    CHECK(Native::openForAppend(folder + "gross.txt", fd).ok() && Native::appendBlock(fd, "\n").ok());
-    CHECK(Native::lastByte(fd, byte).ok() && byte == '\n');
-    Native::closeFile(fd);
+    other = Native::openForAppend(folder + "gross.txt");
+    CHECK(Native::appendBlock(other.file, "\n", true).ok());
+    CHECK(Native::lastByte(other.file, byte).ok() && byte == '\n');
+    one = {};
+    other = {};
 
     // Only regular files open, for reading and for appending alike.
 #ifdef _WIN32
@@ -192,15 +195,18 @@ int main(int argc, char **argv)
     if (!linked)
         std::printf("tst_native: this system made no symbolic link; that check is skipped\n");
     for (auto open : {Native::openForReading, Native::openForAppend}) {
-        CHECK(open(folder + "fehlt.txt", fd).outcome == Outcome::Missing);
-        CHECK(open(folder + "fehlt/x.txt", fd).outcome == Outcome::Missing);
-        CHECK(open(folder + "Ordner", fd).outcome == Outcome::NotRegularFile);
-        CHECK(open(device, fd).outcome == Outcome::NotRegularFile);
-        CHECK(!linked || open(folder + "link.txt", fd).outcome == Outcome::NotRegularFile);
+        CHECK(open(folder + "fehlt.txt").result.outcome == Outcome::Missing);
+        CHECK(open(folder + "fehlt/x.txt").result.outcome == Outcome::Missing);
+        CHECK(open(folder + "Ordner").result.outcome == Outcome::NotRegularFile);
+        CHECK(open(device).result.outcome == Outcome::NotRegularFile);
+        CHECK(!linked || open(folder + "link.txt").result.outcome == Outcome::NotRegularFile);
     }
 
     // The lock keeps a second station out for the time given, and no longer.
-    checkLockAgainstSecondProcess(argv[0], folder + "leer.txt");
+    const std::string busy = folder + Native::temporaryName("besetzt.txt");
+    CHECK(Native::createNew(busy, "x", 0, none).ok());
+    checkLockAgainstSecondProcess(argv[0], busy, folder + "besetzt.txt");
+    CHECK(Native::createNew(folder + "besetzt.txt", "neu", 0, none).ok() && !fs::exists(busy));
 
     checkPrintouts(folder, linked);
 

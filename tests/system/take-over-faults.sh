@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Take-overs of the scenario runner's "station" mode under strace: killed at
+# each of their calls on the person file, its temporary file and the folder,
+# for a new person and for an append, they leave the file without the record
+# or with it whole, and the next take-over works and leaves nothing else; and
+# failures only a file server shows, injected. Exits 77 without strace.
+# Usage: take-over-faults.sh TST_SCENARIOS
+set -uo pipefail
+station=$1
+strace -o /dev/null true 2>/dev/null || { echo "take-over-faults.sh: skipped, needs strace" >&2; exit 77; }
+HOME=$(mktemp -d) && export HOME
+trap 'rm -rf "$HOME"' EXIT
+data="$HOME/Eigene Dateien" file="$HOME/Eigene Dateien/Zwei Stationen 0.txt"
+old=$'Zwei Stationen 0 X\r\n\r\n  X0 BMI: 22\r\n' a=$'  A0 BMI: 22\r\n' b=$'  B0 BMI: 22\r\n'
+created=$'Zwei Stationen 0 A\r\n\r\n'$a failures=0 kills=0
+fail() { echo "take-over-faults.sh: $*" >&2; failures=$((failures + 1)); }
+stored() { [ ! -e "$file" ] || cat "$file"; echo .; }
+# take BEFORE OPTIONS...: the folder holding the file BEFORE (none when
+# empty), tag A under strace with the options; what it said is in $HOME/said.
+take() {
+  rm -rf "$data" && mkdir "$data" && { [ -z "$1" ] || printf %s "$1" >"$file"; }
+  { strace -f -o "$HOME/trace" "${@:2}" "$station" station A 1 1 >"$HOME/said"; } 2>/dev/null
+}
+
+take "" -e trace=openat
+watched=(-P "$data" -P "$file" -P "$data/$(grep -o '[^/"]*\.tmp' "$HOME/trace" | head -1)")
+for before in "" "$old"; do
+  with=$before$a && [ -n "$before" ] || with=$created
+  take "$before" "${watched[@]}"
+  for call in $(sed -n 's/^[0-9]* *\([a-z0-9_]*\)(.*/\1/p' "$HOME/trace" | sort | uniq -c | awk '{print $2 ":" $1}'); do
+    for ((n = 1; n <= ${call#*:}; n++, kills++)); do
+      take "$before" "${watched[@]}" -e inject="${call%:*}:signal=KILL:when=$n" && fail "${call%:*} #$n: not killed"
+      # Without the record or with it whole; then tag B appends, or creates.
+      case $(stored) in "$before.") next=${before:-$'Zwei Stationen 0 B\r\n\r\n'}$b ;; "$with.") next=$with$b ;; *) next= ;; esac
+      "$station" station B 1 1 >/dev/null
+      [ "$(stored)" = "$next." ] && [ "$(ls -A "$data")" = "Zwei Stationen 0.txt" ] \
+        || fail "killed at ${call%:*} #$n, then tag B: $(ls -A "$data"; stored | od -c | head -5)"
+    done
+  done
+done
+
+# expect CASE STATUS SAID STORED [BEFORE OPTIONS...]: a take-over (or the
+# one just run) ends with STATUS, says SAID and leaves STORED.
+expect() {
+  local status=$?
+  [ $# -lt 5 ] || { take "$5" "${@:6}"; status=$?; }
+  [ "$status" = "$2" ] && [[ $(cat "$HOME/said") == *"$3"* ]] && [ "$(stored)" = "$4." ] \
+    || fail "$1: $(cat "$HOME/said"; stored | od -c | head -5)"
+}
+expect "lock service failing" 1 "keine Sperre verfügbar" "$old" "$old" -P "$file" -e inject=fcntl:error=ENOLCK
+expect "no locks, disk full" 1 "kein Speicherplatz" "$old" "$old" -P "$file" -e inject=fcntl:error=EOPNOTSUPP -e inject=write:error=ENOSPC
+grep -q ftruncate "$HOME/trace" && fail "cut back without a lock"
+expect "file shortened" 1 "die Datei wurde beim Lesen kürzer" "$old" "$old" -P "$file" -e inject=pread64:retval=0
+expect "folder not flushed" 1 "Ein-/Ausgabefehler" "$created" "" -P "$data" -e inject=fsync:error=EIO
+# A link() over NFS retransmitted after its success answers "exists".
+take "" "${watched[@]}" -e inject=link:delay_enter=5000000 &
+until ln "${watched[5]}" "$file" 2>/dev/null || ! kill -0 $! 2>/dev/null; do sleep 0.05; done
+wait $!
+expect "link answered exists" 0 "" "$created"
+
+[ "$failures" = 0 ] || exit 1
+echo "take-over-faults.sh: passed, $kills take-overs killed"
