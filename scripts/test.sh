@@ -8,7 +8,12 @@ cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils xvfb x11-utils \
-  cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64
+  cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 locales
+# Some scenarios run the station in a real German and an English (US) locale.
+as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+for name in de_DE en_US; do
+  locale -a | grep -qx "$name.utf8" || "${as_root[@]}" localedef -i "$name" -c -f UTF-8 "$name.UTF-8"
+done
 scripts/build.sh
 
 # The printing tests print through real CUPS queues; without them they skip.

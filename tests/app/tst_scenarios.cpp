@@ -15,7 +15,6 @@
 #include "toolkit/Printer.h"
 #include "toolkit/SystemPrinter.h"
 #include "records/PersonFile.h"
-#include "records/StationLocale.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -34,6 +33,7 @@
 #include <cups/cups.h>
 
 #include <csignal>
+#include <locale.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/fsuid.h>
@@ -82,10 +82,20 @@ QString printable(const QString &text)
     return shown;
 }
 
+// Today's date as the station writes it in German and in English (US).
+QString today(QString text)
+{
+    const QDate now = QDate::currentDate();
+    return text.replace(now.toString(u"dd.MM.yyyy"), QStringLiteral("<heute>"))
+        .replace(now.toString(u"M/d/yyyy"), QStringLiteral("<heute M/d/yyyy>"));
+}
+
 QString quoted(const QString &text)
 {
-    if (text == StationLocale::shortDate(QDate::currentDate()))
-        return QStringLiteral("<heute>");
+    if (const QString date = today(text); date.startsWith(QLatin1Char('<')) && date.endsWith(QLatin1Char('>')))
+        return date;
+    if (text.size() > 1000) // a line of megabytes by its ends
+        return quoted(text.first(100)) + QStringLiteral(" ... %1 characters ... ").arg(text.size()) + quoted(text.last(100));
     return QLatin1Char('"') + printable(text) + QLatin1Char('"');
 }
 
@@ -269,12 +279,12 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
         // Noted before the first watch, as reading the files opens them.
         if ((acts || word == QLatin1String("watch")) && !before)
             before = station.snapshot();
-        if (word.startsWith(QLatin1Char('#')))
+        if (word.startsWith(QLatin1Char('#')) || word == QLatin1String("locale"))
             continue;
         else if (word == QLatin1String("file"))
             station.write(left, unescape(right));
         else if (word == QLatin1String("big"))
-            station.write(left, QByteArray(right.toInt(), 'x'));
+            station.write(left, QByteArray(right.section(QLatin1Char(' '), 0, 0).toInt(), 'x') + unescape(right.section(QLatin1Char(' '), 1)));
         else if (word == QLatin1String("folder"))
             QDir(station.data).mkdir(rest);
         else if (word == QLatin1String("link"))
@@ -330,7 +340,10 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             station.find<QLineEdit>(left)->setText(right);
         else if (word == QLatin1String("list"))
             station.find<ListBox>(QStringLiteral("List1"))->setLines(TextLines(unescape(right)));
-        else if (word == QLatin1String("draw"))
+        else if (word == QLatin1String("scroll")) {
+            QScrollBar *sideways = station.find<ListBox>(QStringLiteral("List1"))->horizontalScrollBar();
+            sideways->setValue(rest == QLatin1String("right") ? sideways->maximum() : sideways->minimum());
+        } else if (word == QLatin1String("draw"))
             station.find<DrawingSurface>(QStringLiteral("DrawingSurface"))->segment(4000, 200, 11000, 4000);
         else if (acts) {
             // A file size limit cuts a write short (instead of SIGXFSZ); as
@@ -438,6 +451,8 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             station.events << QStringLiteral("opened: ") + watched.value(opened[i].wd);
     }
     ::close(watch);
+    if (const qsizetype left = station.window->findChildren<QProcess *>().size())
+        station.events << QStringLiteral("processes left: %1").arg(left);
     QFile called(station.home.path() + QStringLiteral("/called"));
     if (called.open(QIODevice::ReadOnly))
         station.events << QStringLiteral("stub called: ") + QString::fromUtf8(called.readAll()).trimmed();
@@ -472,7 +487,7 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
         pictures << std::pair{drawing, base + QStringLiteral(".png")};
     shown << QStringLiteral("chart: ") + (drawing == blank ? QStringLiteral("blank") : QFileInfo(base).fileName() + QStringLiteral(".png"));
     // The temporary folder has another name in every run.
-    return shown.join(QLatin1Char('\n')).replace(station.data, QStringLiteral("<Daten>/")) + QLatin1Char('\n');
+    return today(shown.join(QLatin1Char('\n')).replace(station.data, QStringLiteral("<Daten>/"))) + QLatin1Char('\n');
 }
 
 } // namespace
@@ -505,6 +520,23 @@ void TestScenarios::visit()
     file.close();
     const qsizetype split = scenario.indexOf(kExpected);
     const QString steps = scenario.left(split < 0 ? scenario.size() : split);
+    // "locale NAME": the scenario runs in a station started with that locale.
+    const QString locale = (QLatin1Char('\n') + steps).section(QStringLiteral("\nlocale "), 1).section(QLatin1Char('\n'), 0, 0);
+    if (!locale.isEmpty() && qgetenv("LC_ALL") != locale.toUtf8()) {
+        if (const locale_t made = ::newlocale(LC_ALL_MASK, qPrintable(locale), nullptr))
+            ::freelocale(made);
+        else
+            QSKIP(qPrintable(locale + QStringLiteral(" is not on this machine (scripts/test.sh makes it)")));
+        QProcess station;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), locale);
+        environment.insert(QStringLiteral("LANG"), locale);
+        station.setProcessEnvironment(environment);
+        station.setProcessChannelMode(QProcess::MergedChannels);
+        station.start(QCoreApplication::applicationFilePath(), {QStringLiteral("visit:") + QFileInfo(path).baseName()});
+        QVERIFY2(station.waitForFinished(120000) && station.exitCode() == 0, station.readAll().constData());
+        return;
+    }
 
     Station station;
     QList<std::pair<QImage, QString>> pictures;
