@@ -43,8 +43,18 @@ qsizetype TextLines::length(qsizetype index) const
     return stop - from;
 }
 
-QString TextLines::start(qsizetype index, qsizetype maxLength) const
+QString TextLines::part(qsizetype index, qsizetype from, qsizetype maxLength) const
 {
-    const QByteArrayView line = QByteArrayView(m_bytes).sliced(m_starts[index], qMin(length(index), maxLength));
-    return m_utf8 ? QString::fromUtf8(line) : CodePage::decode(line);
+    const QByteArrayView line = QByteArrayView(m_bytes).sliced(m_starts[index], length(index));
+    qsizetype begin = qMin(from, line.size());
+    qsizetype end = qMin(begin + maxLength, line.size());
+    if (m_utf8) { // a character belongs to the part its first byte lies in
+        auto continuation = [&](qsizetype i) { return i < line.size() && (line[i] & 0xC0) == 0x80; };
+        while (continuation(begin))
+            ++begin;
+        while (continuation(end))
+            ++end;
+    }
+    const QByteArrayView bytes = line.sliced(begin, end - begin);
+    return m_utf8 ? QString::fromUtf8(bytes) : CodePage::decode(bytes);
 }

@@ -340,9 +340,10 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             station.find<QLineEdit>(left)->setText(right);
         else if (word == QLatin1String("list"))
             station.find<ListBox>(QStringLiteral("List1"))->setLines(TextLines(unescape(right)));
-        else if (word == QLatin1String("scroll")) {
+        else if (word == QLatin1String("scroll")) { // the list, to its right end
             QScrollBar *sideways = station.find<ListBox>(QStringLiteral("List1"))->horizontalScrollBar();
-            sideways->setValue(rest == QLatin1String("right") ? sideways->maximum() : sideways->minimum());
+            QCoreApplication::processEvents(); // the list lays itself out
+            sideways->setValue(sideways->maximum());
         } else if (word == QLatin1String("draw"))
             station.find<DrawingSurface>(QStringLiteral("DrawingSurface"))->segment(4000, 200, 11000, 4000);
         else if (acts) {
@@ -362,8 +363,11 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
                     QStringList buttons;
                     for (QAbstractButton *button : box->buttons())
                         buttons << button->text();
-                    station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4")
-                                          .arg(box->windowTitle(), box->text(), buttons.join(QLatin1Char('/'))).arg(box->icon());
+                    // Where the text may wrap is no part of it; a word wider than the box is cut.
+                    const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4%5")
+                                          .arg(box->windowTitle(), box->text().remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
+                                          .arg(box->icon()).arg(label->minimumSizeHint().width() > label->width() ? " cut at the right" : "");
                     QTest::keyClick(box, keys.isEmpty() ? Qt::Key_Return : QKeySequence(keys.takeFirst())[0].key());
                 }
             });
