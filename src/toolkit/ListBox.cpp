@@ -18,7 +18,8 @@ constexpr qsizetype kMeasured = 1000;
 
 // Draws the rows. Shaping a line of megabytes would hold the window for
 // minutes, so a long line is placed by the sum of its characters' widths,
-// kept per part, and only the parts on screen are drawn.
+// kept per part, and only the parts on screen are drawn, without kerning so
+// that they lie exactly where the sums say.
 class ListBox::Delegate : public QStyledItemDelegate
 {
 public:
@@ -51,6 +52,7 @@ public:
         QStyleOptionViewItem shown = option;
         shown.index = index;
         shown.features |= QStyleOptionViewItem::HasDisplay;
+        shown.font.setKerning(false);
         shown.text = m_list->m_model->lines().part(index.row(), first * kPart, (last - first + 1) * kPart);
         shown.rect.setLeft(option.rect.left() + qRound(first > 0 ? ends[first - 1] : 0));
         style()->drawControl(QStyle::CE_ItemViewItem, &shown, painter, option.widget);
@@ -64,6 +66,7 @@ public:
         // The first part as the style measures it, and the rest by the sum of its widths.
         QStyleOptionViewItem first = option;
         first.features |= QStyleOptionViewItem::HasDisplay;
+        first.font.setKerning(false);
         first.text = m_list->m_model->lines().part(index.row(), 0, kPart);
         QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &first, QSize(), option.widget);
         size.rwidth() += qCeil(partEnds(index.row()).last() - partEnds(index.row()).first());
