@@ -69,7 +69,8 @@ public:
         first.font.setKerning(false);
         first.text = m_list->m_model->lines().part(index.row(), 0, kPart);
         QSize size = style()->sizeFromContents(QStyle::CT_ItemViewItem, &first, QSize(), option.widget);
-        size.rwidth() += qCeil(partEnds(index.row()).last() - partEnds(index.row()).first());
+        const QList<qreal> &ends = partEnds(index.row());
+        size.rwidth() += qCeil(ends.last() - ends.first());
         return size;
     }
 
