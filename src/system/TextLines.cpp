@@ -56,5 +56,10 @@ QString TextLines::part(qsizetype index, qsizetype from, qsizetype maxLength) co
             ++end;
     }
     const QByteArrayView bytes = line.sliced(begin, end - begin);
-    return m_utf8 ? QString::fromUtf8(bytes) : CodePage::decode(bytes);
+    if (!m_utf8)
+        return CodePage::decode(bytes);
+    // A part is decoded on its own: a byte-order mark in it is a character
+    // of the line, and a sequence cut off at its end is not held back.
+    using Flag = QStringDecoder::Flag;
+    return QStringDecoder(QStringDecoder::Utf8, Flag::Stateless | Flag::ConvertInitialBom).decode(bytes);
 }
