@@ -8,7 +8,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 "$here/setup.sh" qt6-base-dev-tools g++-mingw-w64-x86-64-posix ninja-build dpkg-dev
 
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
-key=$(sha256sum "$0" | cut -c1-12)
+# Debian's source lacks the wintab header (tablet events); with OpenGL off the
+# Windows plugin must not try to load it dynamically either.
+off=(sql network opengl dbus concurrent xml vulkan icu tabletevent dynamicgl printpreviewwidget printpreviewdialog)
+options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+  -DINPUT_opengl=no -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF
+  -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF)
+for f in "${off[@]}"; do options+=("-DFEATURE_$f=OFF"); done
+key=$(cat "$here/mingw-w64.cmake" <(printf '%s\n' "${options[@]}") | sha256sum | cut -c1-12)
 cache=${BMI_QT_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/bmi-pondra}
 prefix=$cache/qt-${version//[^A-Za-z0-9.]/_}-mingw64-$key
 if [ -e "$prefix/.complete" ]; then
@@ -44,33 +52,10 @@ if ! apt-get source --download-only "qt6-base=$version" >/dev/null 2>&1; then
 fi
 dpkg-source -x --skip-patches qt6-base_*.dsc source >/dev/null
 
-cat > toolchain.cmake <<'EOF'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-EOF
-
-# Debian's source lacks the wintab header (tablet events); with OpenGL off the
-# Windows plugin must not try to load it dynamically either.
-off=(sql network opengl dbus concurrent xml vulkan icu tabletevent dynamicgl
-     printpreviewwidget printpreviewdialog)
-flags=()
-for f in "${off[@]}"; do flags+=("-DFEATURE_$f=OFF"); done
 cmake -S source -B build -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON \
-  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-  -DINPUT_opengl=no -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF \
-  -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
-  "${flags[@]}" >build.log 2>&1 || { tail -40 build.log >&2; exit 1; }
+  -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >build.log 2>&1 || { tail -40 build.log >&2; exit 1; }
 cmake --build build --parallel "$(nproc)" >>build.log 2>&1 || { tail -60 build.log >&2; exit 1; }
 cmake --install build >>build.log 2>&1 || { tail -40 build.log >&2; exit 1; }
 touch "$prefix/.complete"

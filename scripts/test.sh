@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test, among them the
-# Windows file layer built with MinGW-w64 and run under Wine; then runs them
-# again built with AddressSanitizer and UndefinedBehaviorSanitizer, and runs
-# each fuzz target for 60 seconds. Any failure or sanitizer report fails.
+# Installs what is missing, builds and runs every test; runs them again built
+# with AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target
+# for 60 seconds; then builds the station for Windows (Qt for MinGW-w64 first,
+# once, into a cache), runs its tests under Wine, drives its real window and
+# tests its installer. Any failure or sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils xvfb x11-utils \
-  cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 locales
+  cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 \
+  nsis xdotool x11-xkb-utils imagemagick locales
 # Some scenarios run the station in a real German and an English (US) locale.
 as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 for name in de_DE en_US; do
@@ -33,3 +35,11 @@ BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DBMI_SANITIZE=ON
 (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -E tst_native_windows)
 
 scripts/fuzz.sh 60
+
+echo "Windows: Qt for MinGW-w64 (built into a cache on the first run, about an hour), the station, its tests under Wine"
+scripts/build-windows.sh
+# One data folder in the Wine prefix: one test at a time.
+(cd build-windows && ctest --output-on-failure)
+scripts/package-windows.sh >/dev/null
+tests/windows/check-windows.sh installer build-windows .
+tests/windows/check-windows.sh window build-windows .

@@ -14,6 +14,7 @@
 #include "views/HistoryChart.h"
 #include "views/PrintedReport.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QEvent>
 #include <QLabel>
@@ -25,12 +26,13 @@
 
 namespace {
 
-// The layout was made for MS Sans Serif; where that is missing the nearest
+// The layout was made for MS Sans Serif. Its scalable successor comes first:
+// the bitmap face has no 8.25 or 13.5 points. Elsewhere the nearest
 // sans-serif face stands in at the same size and weight.
 QFont stationFont(qreal points, bool bold = false)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("MS Sans Serif"),
                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
@@ -60,6 +62,8 @@ Form1::Form1(Printer::Factory openPrinter)
     surface = new DrawingSurface(this);
 
     const QFont regular = stationFont(8.25);
+    // Qt's own dialogs, the message box among them, in the station's face too.
+    QApplication::setFont(regular);
     const QFont bold = stationFont(8.25, true);
     const QFont larger = stationFont(9.75);
 

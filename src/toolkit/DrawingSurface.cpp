@@ -14,8 +14,10 @@ QPoint toPixels(float x, float y)
 
 DrawingSurface::DrawingSurface(QWidget *window)
     : QWidget(window)
-    , m_image(window->size(), QImage::Format_RGB32)
+    , m_image(window->size() * window->devicePixelRatio(), QImage::Format_RGB32)
 {
+    // As many image pixels as the screen has, so the chart stays sharp when scaled.
+    m_image.setDevicePixelRatio(window->devicePixelRatio());
     setObjectName(QStringLiteral("DrawingSurface"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -52,5 +54,7 @@ void DrawingSurface::box(float x1, float y1, float x2, float y2, const QColor &o
 
 void DrawingSurface::paintEvent(QPaintEvent *event)
 {
-    QPainter(this).drawImage(event->rect(), m_image, event->rect());
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
+    painter.drawImage(0, 0, m_image);
 }

@@ -2,9 +2,11 @@
 
 #include "toolkit/LineListModel.h"
 
-#include <QApplication>
 #include <QHash>
 #include <QStyledItemDelegate>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace {
 

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The station on Windows, under Wine, as a user meets it.
+#   check-windows.sh installer BUILD_DIR SOURCE_DIR: install silently, start
+#     the installed program, install again, uninstall; the data folder and an
+#     operator's changed text survive all of it.
+#   check-windows.sh window BUILD_DIR SOURCE_DIR: the real window on a virtual
+#     X server, typed into with access keys; keeps a screenshot in BUILD_DIR.
+set -euo pipefail
+mode=$1 build=$(realpath "$2") source=$(realpath "$3")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+export PATH=/usr/bin:/bin WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$build/check-$mode
+rm -rf "$WINEPREFIX"
+DISPLAY= wineboot --init >/dev/null 2>&1 || true
+data=$WINEPREFIX/drive_c/Eigene\ Dateien
+wine_wait() { DISPLAY= wine "$@"; wineserver -w; }
+
+case $mode in
+installer)
+  setup=$(ls "$build"/bmi-pondra-*-setup.exe)
+  program=$WINEPREFIX/drive_c/Program\ Files/BMI\ -\ Pondra
+  wine_wait "$setup" /S
+  [ -f "$program/bmi-pondra.exe" ] || fail "no program after installing"
+  [ -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/BMI - Pondra.lnk" ] || fail "no Start-menu entry"
+  for n in 0 1 2 3 4 5; do cmp "$source/data/bmi$n.txt" "$data/bmi$n.txt" || fail "sample bmi$n.txt"; done
+  QT_QPA_PLATFORM=offscreen BMI_PONDRA_EXIT_AFTER_FIRST_PAINT=1 wine_wait "$program/bmi-pondra.exe" \
+    || fail "the installed program did not start"
+  echo "Eigener Text" > "$data/bmi0.txt"
+  wine_wait "$setup" /S
+  [ "$(cat "$data/bmi0.txt")" = "Eigener Text" ] || fail "installing again overwrote an operator's text"
+  wine_wait "$program/uninstall.exe" /S
+  [ ! -e "$program" ] || fail "the program folder is left after uninstalling"
+  [ "$(cat "$data/bmi0.txt")" = "Eigener Text" ] && [ -f "$data/bmi5.txt" ] || fail "uninstalling touched the data folder"
+  ;;
+window)
+  shot=$build/window-under-wine.png
+  xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
+    set -e
+    setxkbmap de
+    wine "$1/stage/bmi-pondra.exe" & 
+    window=$(timeout 120 xdotool search --sync --name "^BMI - Pondra$" | head -n 1)
+    xdotool windowactivate --sync "$window"; sleep 1
+    xdotool key alt+v type --delay 50 "Jörg"
+    xdotool key alt+n type --delay 50 "Müller"
+    xdotool key alt+a type --delay 50 "35"
+    # Weight and height come after the buttons in the tab order.
+    xdotool key --delay 50 Tab Tab Tab Tab Tab Tab Tab type --delay 50 "80"
+    xdotool key Tab type --delay 50 "1800"
+    xdotool key alt+d; sleep 2
+    xdotool key alt+g; sleep 2
+    import -window root "$2"
+    xdotool key alt+e; sleep 2
+    xdotool key Escape; sleep 1
+    xdotool search --name "^BMI - Pondra$" >/dev/null
+    wineserver -k' check "$build" "$shot" || fail "driving the window failed"
+  file=$data/$(printf 'J\xf6rg M\xfcller.txt' | iconv -f windows-1252 -t utf-8)
+  [ -f "$file" ] || fail "no person file"
+  head -c 34 "$file" | cmp - <(printf 'J\xf6rg M\xfcller  m\xe4nnlich 35Jahre\r\n\r\n') || fail "header: $(head -n 1 "$file" | od -c | head -3)"
+  tail -n 1 "$file" | grep -q $'    80kg    1800mm     BMI: 24\r$' || fail "record: $(tail -n 1 "$file")"
+  # The chart's hatch is on the screen.
+  convert "$shot" -format %c histogram:info:- | grep -qi '#FF6464' || fail "no chart in $shot"
+  ;;
+esac
