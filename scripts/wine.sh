@@ -9,6 +9,9 @@ shift 2
 export PATH=/usr/bin:/bin
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+# The regional settings the station was laid out for; Wine takes them, and
+# the encoding of Linux file names, from the locale.
+export LC_ALL=de_DE.UTF-8
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="$(windows "$qt/bin");$(windows "$gcc_dir");$(windows /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH=$(windows "$qt/plugins")

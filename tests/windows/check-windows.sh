@@ -8,7 +8,7 @@
 set -euo pipefail
 mode=$1 build=$(realpath "$2") source=$(realpath "$3")
 fail() { echo "FAIL: $*" >&2; exit 1; }
-export PATH=/usr/bin:/bin WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export PATH=/usr/bin:/bin LC_ALL=de_DE.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=$build/check-$mode
 rm -rf "$WINEPREFIX"
 DISPLAY= wineboot --init >/dev/null 2>&1 || true
