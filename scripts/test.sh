@@ -11,7 +11,13 @@ cd "$(dirname "$0")/.."
 # take-overs at each of their file calls.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc lintian appstream xvfb x11-utils \
   cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 strace \
-  nsis xdotool x11-xkb-utils imagemagick
+  nsis xdotool x11-xkb-utils imagemagick locales
+# Some scenarios, and the Windows station under Wine, run in a real German
+# locale; some in an English (US) one.
+as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+for name in de_DE en_US; do
+  locale -a | grep -qx "$name.utf8" || "${as_root[@]}" localedef -i "$name" -c -f UTF-8 "$name.UTF-8"
+done
 scripts/build.sh
 
 # The printing tests print through real CUPS queues; without them they skip.

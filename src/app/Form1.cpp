@@ -259,10 +259,11 @@ void Form1::takeOver()
     }
     const TakeOverPlan &accepted = std::get<TakeOverPlan>(plan);
     bmi->setText(accepted.bmiText);
+    // From here the list shows this take-over's assessment or nothing, never
+    // another person's: also when nothing is stored, or the value selects no file.
+    List1->clear();
     const QString failure = PersonFile::store(accepted.path, accepted.headerLine, accepted.recordLine);
     if (!failure.isEmpty()) {
-        // No other person's assessment stays beside this BMI.
-        List1->clear();
         MessageBox::information(this, failure);
         return;
     }
@@ -360,11 +361,15 @@ void Form1::exitStation()
     auto refused = [this] {
         MessageBox::information(this, QStringLiteral("Der Rechner konnte nicht heruntergefahren werden."));
     };
-    connect(process, &QProcess::errorOccurred, this, [refused](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
+    // Each press starts its own command; its process goes once it has ended.
+    connect(process, &QProcess::errorOccurred, this, [process, refused](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            process->deleteLater();
             refused();
+        }
     });
-    connect(process, &QProcess::finished, this, [refused](int code, QProcess::ExitStatus status) {
+    connect(process, &QProcess::finished, this, [process, refused](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
         if (code != 0 || status != QProcess::NormalExit)
             refused();
     });

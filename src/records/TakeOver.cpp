@@ -10,9 +10,15 @@ namespace {
 
 const QString kRefusal = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
 
-bool finite(const std::optional<double> &number)
+// A measurement is a plain number above zero: zero or less measures nothing,
+// and an exponent ("1e3") would be stored as typed though it means another size.
+std::optional<double> measurement(const QString &text)
 {
-    return number && std::isfinite(*number);
+    const auto number = StationLocale::textToNumber(text);
+    if (!number || !std::isfinite(*number) || *number <= 0
+        || text.contains(StationLocale::locale().exponential(), Qt::CaseInsensitive))
+        return std::nullopt;
+    return number;
 }
 
 } // namespace
@@ -30,18 +36,26 @@ std::variant<TakeOverPlan, QString> TakeOver::plan(const TakeOverInput &in)
             return kRefusal; // it would break the file's lines
     }
 
-    const auto age = StationLocale::textToNumber(in.ageText);
-    const auto height = StationLocale::textToNumber(in.heightText);
-    const auto weight = StationLocale::textToNumber(in.weightText);
-    if (!finite(age) || !finite(height) || !finite(weight))
-        return kRefusal;
-    const double metres = *height / 1000.0;
-    const double bmi = *weight / (metres * metres);
-    if (!std::isfinite(bmi))
-        return kRefusal;
+    const std::pair<const QString &, QString> fields[] = {{in.ageText, QStringLiteral("Alter")},
+                                                          {in.heightText, QStringLiteral("Größe")},
+                                                          {in.weightText, QStringLiteral("Gewicht")}};
+    for (const auto &[field, name] : fields) {
+        if (!measurement(field))
+            return kRefusal + QStringLiteral("\n„%1“ muss eine Zahl größer als 0 sein, mit „%2“ vor den "
+                                             "Nachkommastellen und ohne Exponent.").arg(name, StationLocale::locale().decimalPoint());
+    }
+    const double metres = *measurement(in.heightText) / 1000.0;
+    const double bmi = *measurement(in.weightText) / (metres * metres);
+    // Only the first two characters are stored: from 100 on, or written with
+    // an exponent, they would show another number.
+    const QString bmiText = StationLocale::numberToText(bmi);
+    const bool tooHigh = !std::isfinite(bmi) || *StationLocale::textToNumber(bmiText) >= 100;
+    if (tooHigh || bmiText.contains(StationLocale::locale().exponential(), Qt::CaseInsensitive))
+        return kRefusal + QStringLiteral("\n„Größe“ und „Gewicht“ ergeben einen BMI %1.")
+                              .arg(tooHigh ? QStringLiteral("von 100 oder mehr") : QStringLiteral("nahe 0"));
 
     TakeOverPlan plan;
-    plan.bmiText = StationLocale::numberToText(bmi).left(2);
+    plan.bmiText = bmiText.left(2);
     plan.path = PersonFile::path(fullName);
     QString unstorable;
     const auto header = CodePage::encode(

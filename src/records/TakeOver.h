@@ -31,7 +31,8 @@ class TakeOver
 public:
     // The plan, or the message that refuses the input: a name or the age
     // empty, a control character, a name that cannot be a file name, an age,
-    // height or weight that is no number, no finite BMI, or a character the
-    // person file cannot hold.
+    // height or weight that is not a plain number above zero, a BMI whose two
+    // characters would show another number, or a character the person file
+    // cannot hold.
     static std::variant<TakeOverPlan, QString> plan(const TakeOverInput &input);
 };

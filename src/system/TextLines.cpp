@@ -43,8 +43,23 @@ qsizetype TextLines::length(qsizetype index) const
     return stop - from;
 }
 
-QString TextLines::start(qsizetype index, qsizetype maxLength) const
+QString TextLines::part(qsizetype index, qsizetype from, qsizetype maxLength) const
 {
-    const QByteArrayView line = QByteArrayView(m_bytes).sliced(m_starts[index], qMin(length(index), maxLength));
-    return m_utf8 ? QString::fromUtf8(line) : CodePage::decode(line);
+    const QByteArrayView line = QByteArrayView(m_bytes).sliced(m_starts[index], length(index));
+    qsizetype begin = qMin(from, line.size());
+    qsizetype end = qMin(begin + maxLength, line.size());
+    if (m_utf8) { // a character belongs to the part its first byte lies in
+        auto continuation = [&](qsizetype i) { return i < line.size() && (line[i] & 0xC0) == 0x80; };
+        while (continuation(begin))
+            ++begin;
+        while (continuation(end))
+            ++end;
+    }
+    const QByteArrayView bytes = line.sliced(begin, end - begin);
+    if (!m_utf8)
+        return CodePage::decode(bytes);
+    // A part is decoded on its own: a byte-order mark in it is a character
+    // of the line, and a sequence cut off at its end is not held back.
+    using Flag = QStringDecoder::Flag;
+    return QStringDecoder(QStringDecoder::Utf8, Flag::Stateless | Flag::ConvertInitialBom).decode(bytes);
 }

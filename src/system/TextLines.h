@@ -21,9 +21,10 @@ public:
     qsizetype count() const { return m_starts.size(); }
     // In bytes, line end excluded.
     qsizetype length(qsizetype index) const;
-    QString at(qsizetype index) const { return start(index, length(index)); }
-    // At most the first maxLength bytes of the line, decoded.
-    QString start(qsizetype index, qsizetype maxLength) const;
+    QString at(qsizetype index) const { return part(index, 0, length(index)); }
+    // The characters that begin within maxLength bytes of the line from the
+    // byte at `from` on, decoded; consecutive parts make up the whole line.
+    QString part(qsizetype index, qsizetype from, qsizetype maxLength) const;
 
 private:
     QByteArray m_bytes;

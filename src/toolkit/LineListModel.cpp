@@ -25,5 +25,5 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const
         return m_rowSize;
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
-    return m_lines.start(index.row(), kShownLength);
+    return m_lines.at(index.row());
 }

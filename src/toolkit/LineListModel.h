@@ -12,10 +12,6 @@ class LineListModel : public QAbstractListModel
     Q_OBJECT
 
 public:
-    // Far more characters than the list is wide; measuring a line of
-    // megabytes would hold the window for seconds.
-    static constexpr qsizetype kShownLength = 1000;
-
     using QAbstractListModel::QAbstractListModel;
 
     void setLines(TextLines lines);

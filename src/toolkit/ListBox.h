@@ -6,8 +6,8 @@
 
 class LineListModel;
 
-// A list box of text entries. An entry wider than the list scrolls
-// sideways instead of being cut off.
+// A list box of text entries, each shown whole: an entry wider than the list
+// scrolls sideways instead of being cut off.
 class ListBox : public QListView
 {
     Q_OBJECT
@@ -20,5 +20,8 @@ public:
     void setLines(TextLines lines);
 
 private:
+    class Delegate;
+
     LineListModel *m_model;
+    Delegate *m_delegate;
 };

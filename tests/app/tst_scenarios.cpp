@@ -15,7 +15,6 @@
 #include "toolkit/Printer.h"
 #include "toolkit/SystemPrinter.h"
 #include "records/PersonFile.h"
-#include "records/StationLocale.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -86,10 +85,20 @@ QString printable(const QString &text)
     return shown;
 }
 
+// Today's date as the station writes it in German and in English (US).
+QString today(QString text)
+{
+    const QDate now = QDate::currentDate();
+    return text.replace(now.toString(u"dd.MM.yyyy"), QStringLiteral("<heute>"))
+        .replace(now.toString(u"M/d/yyyy"), QStringLiteral("<heute M/d/yyyy>"));
+}
+
 QString quoted(const QString &text)
 {
-    if (text == StationLocale::shortDate(QDate::currentDate()))
-        return QStringLiteral("<heute>");
+    if (const QString date = today(text); date.startsWith(QLatin1Char('<')) && date.endsWith(QLatin1Char('>')))
+        return date;
+    if (text.size() > 1000) // a line of megabytes by its ends
+        return quoted(text.first(100)) + QStringLiteral(" ... %1 characters ... ").arg(text.size()) + quoted(text.last(100));
     return QLatin1Char('"') + printable(text) + QLatin1Char('"');
 }
 
@@ -308,11 +317,12 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             continue;
         else if (word == QLatin1String("file"))
             station.write(left, unescape(right));
-        else if (word == QLatin1String("scale")) {
-            if (qgetenv("QT_SCALE_FACTOR") != rest)
-                return QStringLiteral("skip: ctest runs this again with QT_SCALE_FACTOR=") + rest;
+        else if (word == QLatin1String("scale") || word == QLatin1String("locale")) {
+            const char *variable = word == QLatin1String("scale") ? "QT_SCALE_FACTOR" : "LC_ALL";
+            if (qgetenv(variable) != rest)
+                return QStringLiteral("skip: ctest runs this again with %1=%2").arg(QLatin1String(variable), rest);
         } else if (word == QLatin1String("big"))
-            station.write(left, QByteArray(right.toInt(), 'x'));
+            station.write(left, QByteArray(right.section(QLatin1Char(' '), 0, 0).toInt(), 'x') + unescape(right.section(QLatin1Char(' '), 1)));
         else if (word == QLatin1String("folder"))
             QDir(station.data).mkdir(rest);
         else if (word == QLatin1String("link"))
@@ -371,7 +381,11 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
             station.find<QLineEdit>(left)->setText(right);
         else if (word == QLatin1String("list"))
             station.find<ListBox>(QStringLiteral("List1"))->setLines(TextLines(unescape(right)));
-        else if (word == QLatin1String("draw"))
+        else if (word == QLatin1String("scroll")) { // the list, to its right end
+            QScrollBar *sideways = station.find<ListBox>(QStringLiteral("List1"))->horizontalScrollBar();
+            QCoreApplication::processEvents(); // the list lays itself out
+            sideways->setValue(sideways->maximum());
+        } else if (word == QLatin1String("draw"))
             station.find<DrawingSurface>(QStringLiteral("DrawingSurface"))->segment(4000, 200, 11000, 4000);
         else if (acts) {
             // A file size limit cuts a write short (instead of SIGXFSZ); as
@@ -392,8 +406,11 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
                     QStringList buttons;
                     for (QAbstractButton *button : box->buttons())
                         buttons << button->text();
-                    station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4")
-                                          .arg(box->windowTitle(), box->text(), buttons.join(QLatin1Char('/'))).arg(box->icon());
+                    // Where the text may wrap is no part of it; a word wider than the box is cut.
+                    const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4%5")
+                                          .arg(box->windowTitle(), box->text().remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
+                                          .arg(box->icon()).arg(label->minimumSizeHint().width() > label->width() ? " cut at the right" : "");
                     QTest::keyClick(box, keys.isEmpty() ? Qt::Key_Return : QKeySequence(keys.takeFirst())[0].key());
                 }
             });
@@ -488,6 +505,8 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
     }
     ::close(watch);
 #endif
+    if (const qsizetype left = station.window->findChildren<QProcess *>().size())
+        station.events << QStringLiteral("processes left: %1").arg(left);
     QFile called(station.home.path() + QStringLiteral("/called"));
     if (called.open(QIODevice::ReadOnly))
         station.events << QStringLiteral("stub called: ") + QString::fromUtf8(called.readAll()).trimmed();
@@ -524,8 +543,8 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
         pictures << std::pair{drawing, base + QStringLiteral(".png")};
     shown << QStringLiteral("chart: ") + (drawing == blank ? QStringLiteral("blank") : QFileInfo(base).fileName() + QStringLiteral(".png"));
     // The temporary folder has another name in every run.
-    return shown.join(QLatin1Char('\n')).replace(station.data, QStringLiteral("<Daten>/"))
-               .replace(QDir::toNativeSeparators(station.data), QStringLiteral("<Daten>/")) + QLatin1Char('\n');
+    return today(shown.join(QLatin1Char('\n')).replace(station.data, QStringLiteral("<Daten>/"))
+                     .replace(QDir::toNativeSeparators(station.data), QStringLiteral("<Daten>/"))) + QLatin1Char('\n');
 }
 
 } // namespace
@@ -558,7 +577,6 @@ void TestScenarios::visit()
     file.close();
     const qsizetype split = scenario.indexOf(kExpected);
     const QString steps = scenario.left(split < 0 ? scenario.size() : split);
-
     Station station;
     QList<std::pair<QImage, QString>> pictures;
     const QString shown = carryOut(station, steps, path.chopped(4), pictures);
