@@ -33,8 +33,7 @@ fi
 
 echo "Building and running the tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DBMI_SANITIZE=ON
-# The Windows build has no sanitizers of its own.
-(cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -E tst_native_windows)
+(cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
 
 scripts/fuzz.sh 60
 

@@ -1,4 +1,4 @@
-#!/usr/bin/env bash
+#!/bin/bash
 # Runs a program of the Windows build under Wine, in a prefix of the build's
 # own, with Qt's and MinGW's DLLs found. No display unless DISPLAY is given.
 # Usage: scripts/wine.sh QT_PREFIX WINE_PREFIX PROGRAM [ARGUMENTS...]
@@ -9,16 +9,30 @@ shift 2
 export PATH=/usr/bin:/bin
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-# The regional settings the station was laid out for; Wine takes them, and
-# the encoding of Linux file names, from the locale.
-export LC_ALL=de_DE.UTF-8
+# Wine takes the regional settings, and the encoding of Linux file names, from
+# the locale: a UTF-8 one, German unless another is asked for.
+case ${LC_ALL-} in
+*.UTF-8) ;;
+*) export LC_ALL=de_DE.UTF-8 ;;
+esac
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="$(windows "$qt/bin");$(windows "$gcc_dir");$(windows /usr/x86_64-w64-mingw32/lib)"
-export QT_PLUGIN_PATH=$(windows "$qt/plugins")
 if [ ! -d "$WINEPREFIX" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   DISPLAY= wineboot --init >/dev/null 2>&1 || true
 fi
+# Offscreen, Qt draws text with the fonts of one folder: the Liberation fonts,
+# as on Linux. Wine keeps the host's QT_ variables from Windows programs; they
+# reach them through the user's environment in the registry.
+QT_QPA_FONTDIR=$(windows /usr/share/fonts/truetype/liberation2)
+QT_QPA_FONTDIR=${QT_QPA_FONTDIR//\\/\\\\}
+{
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Environment]\n'
+  for name in QT_QPA_PLATFORM QT_SCALE_FACTOR QT_QPA_FONTDIR; do
+    if [ -n "${!name-}" ]; then printf '"%s"="%s"\n' "$name" "${!name}"; else printf '"%s"=-\n' "$name"; fi
+  done
+} >"$WINEPREFIX/environment.reg"
+wine regedit /s "$(windows "$WINEPREFIX/environment.reg")"
 status=0
 wine "$@" || status=$?
 # Wine's server outlives the program by seconds; wait so none is left behind.

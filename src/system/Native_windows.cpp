@@ -149,6 +149,10 @@ std::wstring temporaryPath(const std::string &path)
 Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
                  const std::function<void()> &whileWaiting)
 {
+    // A name holds at most 255 UTF-16 units; Wine answers a longer one as
+    // if the folder were missing.
+    if (wide(path.substr(path.find_last_of("/\\") + 1)).size() > 255)
+        return failure(ERROR_FILENAME_EXCED_RANGE);
     const std::wstring temporary = temporaryPath(path);
     // Each round either writes, or finds the name taken and frees it: only
     // stations that keep starting anew can use them up.
@@ -173,7 +177,7 @@ Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
         // for a crash's meanwhile, the file is written anew.
         if (!error && !MoveFileExW(temporary.c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH))
             error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND)
+        if (error == ERROR_FILE_NOT_FOUND && GetFileAttributesW(temporary.c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
         if (error) {
             DeleteFileW(temporary.c_str());

@@ -45,6 +45,7 @@
 #include <unistd.h>
 #else
 #include <windows.h>
+#undef MessageBox // the station's own, not the Win32 macro
 #endif
 
 namespace {
@@ -85,11 +86,13 @@ QString printable(const QString &text)
     return shown;
 }
 
-// Today's date as the station writes it in German and in English (US).
+// Today's date as the station writes it in German (Windows' own short form
+// has no leading zeros) and in English (US).
 QString today(QString text)
 {
     const QDate now = QDate::currentDate();
     return text.replace(now.toString(u"dd.MM.yyyy"), QStringLiteral("<heute>"))
+        .replace(now.toString(u"d.M.yyyy"), QStringLiteral("<heute>"))
         .replace(now.toString(u"M/d/yyyy"), QStringLiteral("<heute M/d/yyyy>"));
 }
 
@@ -192,7 +195,15 @@ struct Station
         qunsetenv("CUPS_SERVER");
         qunsetenv("LPDEST");
         qputenv("HOME", QFile::encodeName(home.path()));
+#ifdef Q_OS_LINUX
         qputenv("PATH", QFile::encodeName(home.path() + QStringLiteral("/bin")));
+#else
+        // Only the DLLs' folders: the system's shutdown command is never found.
+        const QString system = QDir::fromNativeSeparators(qEnvironmentVariable("SystemRoot"));
+        QStringList path = qEnvironmentVariable("PATH").split(QLatin1Char(';'));
+        path.removeIf([&](const QString &dir) { return QDir::fromNativeSeparators(dir).startsWith(system, Qt::CaseInsensitive); });
+        qputenv("PATH", path.join(QLatin1Char(';')).toLocal8Bit());
+#endif
         QDir(home.path()).mkpath(QStringLiteral("bin"));
         QDir(data).removeRecursively();
         QDir(home.path()).mkpath(data);
@@ -307,9 +318,10 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
         if ((acts || word == QLatin1String("watch")) && !before)
             before = station.snapshot();
 #ifndef Q_OS_LINUX
-        // FIFOs, devices, modes, inotify, mounts, size limits, other users,
-        // stand-in commands and CUPS queues are the Linux test machine's.
-        static const QStringList linuxOnly{"fifo", "device", "mode", "watch", "disk", "fill", "limit", "nobody", "stub", "paper"};
+        // Symbolic links (Wine makes none), FIFOs, devices, modes, inotify,
+        // mounts, size limits, other users, stand-in commands and CUPS queues
+        // are the Linux test machine's.
+        static const QStringList linuxOnly{"link", "fifo", "device", "mode", "watch", "disk", "fill", "limit", "nobody", "stub", "paper"};
         if (linuxOnly.contains(word) || (word == QLatin1String("printer") && left != QLatin1String("says")))
             return QStringLiteral("skip: the step \"%1\" needs Linux").arg(word);
 #endif
