@@ -8,7 +8,7 @@ build_dir=$(realpath "${BUILD_DIR:-build-windows}")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
 stage=$build_dir/stage
 rm -rf "$stage"
-cmake --install "$build_dir" --prefix "$stage" >/dev/null
+cmake --install "$build_dir" --prefix "$stage" --strip >/dev/null
 setup=$build_dir/bmi-pondra-$version-setup.exe
 zip=$build_dir/bmi-pondra-$version-windows.zip
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" packaging/windows/bmi-pondra.nsi >&2

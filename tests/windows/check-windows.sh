@@ -12,8 +12,11 @@ export PATH=/usr/bin:/bin LC_ALL=de_DE.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="ms
 export WINEPREFIX=$build/check-$mode
 rm -rf "$WINEPREFIX"
 DISPLAY= wineboot --init >/dev/null 2>&1 || true
+# Wine's session keeps the display it began with: end it before the next.
+wineserver -w
 data=$WINEPREFIX/drive_c/Eigene\ Dateien
 wine_wait() { DISPLAY= wine "$@"; wineserver -w; }
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
 case $mode in
 installer)
@@ -34,14 +37,17 @@ installer)
   ;;
 window)
   shot=$build/window-under-wine.png
+  # The data folder as the installer leaves it.
+  mkdir -p "$data"
+  cp "$source"/data/bmi?.txt "$data/"
   xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
     set -e
     setxkbmap de
     wine "$1/stage/bmi-pondra.exe" & 
     window=$(timeout 120 xdotool search --sync --name "^BMI - Pondra$" | head -n 1)
-    xdotool windowactivate --sync "$window"; sleep 1
+    xdotool windowfocus --sync "$window"; sleep 1
     xdotool key alt+v type --delay 50 "Jörg"
-    xdotool key alt+n type --delay 50 "Müller"
+    xdotool key alt+n type --delay 50 "Köhler"
     xdotool key alt+a type --delay 50 "35"
     # Weight and height come after the buttons in the tab order.
     xdotool key --delay 50 Tab Tab Tab Tab Tab Tab Tab type --delay 50 "80"
@@ -53,9 +59,9 @@ window)
     xdotool key Escape; sleep 1
     xdotool search --name "^BMI - Pondra$" >/dev/null
     wineserver -k' check "$build" "$shot" || fail "driving the window failed"
-  file=$data/$(printf 'J\xf6rg M\xfcller.txt' | iconv -f windows-1252 -t utf-8)
+  file=$data/$(printf 'J\xf6rg K\xf6hler.txt' | iconv -f windows-1252 -t utf-8)
   [ -f "$file" ] || fail "no person file"
-  head -c 34 "$file" | cmp - <(printf 'J\xf6rg M\xfcller  m\xe4nnlich 35Jahre\r\n\r\n') || fail "header: $(head -n 1 "$file" | od -c | head -3)"
+  head -c 33 "$file" | cmp - <(printf 'J\xf6rg K\xf6hler  m\xe4nnlich 35Jahre\r\n\r\n') || fail "header: $(head -n 1 "$file" | od -c | head -3)"
   tail -n 1 "$file" | grep -q $'    80kg    1800mm     BMI: 24\r$' || fail "record: $(tail -n 1 "$file")"
   # The chart's hatch is on the screen.
   convert "$shot" -format %c histogram:info:- | grep -qi '#FF6464' || fail "no chart in $shot"
