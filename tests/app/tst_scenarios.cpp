@@ -43,9 +43,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-#else
-#include <windows.h>
-#undef MessageBox // the station's own, not the Win32 macro
 #endif
 
 namespace {
@@ -105,28 +102,11 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + printable(text) + QLatin1Char('"');
 }
 
-// A tool of the Linux machine; under Wine it is started as it is, with the
-// files it is given named by their Linux paths.
-QString tool(const QString &name, QStringList args)
+QString tool(const QString &name, const QStringList &args)
 {
-    QString program = QStringLiteral("/usr/bin/") + name;
-#ifdef Q_OS_WIN
-    using UnixName = char *(CDECL *)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
-    if (!unixName)
-        return {};
-    program.prepend(QStringLiteral("Z:"));
-    for (QString &arg : args) {
-        if (arg.contains(QLatin1Char(':')) && !arg.startsWith(QLatin1Char('-'))) {
-            char *path = unixName(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(arg).utf16()));
-            arg = QString::fromUtf8(path);
-            HeapFree(GetProcessHeap(), 0, path);
-        }
-    }
-#endif
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
+    process.start(QStringLiteral("/usr/bin/") + name, args);
     process.waitForFinished(60000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -597,22 +577,17 @@ void TestScenarios::visit()
 
     // Each system draws text with its own rasteriser: where a picture with
     // text differs, Windows keeps a reference of its own beside the file.
-    const auto same = [](const QImage &picture, const QString &name) {
-        return picture == QImage(name).convertToFormat(picture.format());
+    const auto wanted = [](const QImage &picture, const QString &name) {
+        const QString windows = name.chopped(4) + QStringLiteral("-windows.png");
+        const bool own = QSysInfo::productType() == QLatin1String("windows")
+            && (QFile::exists(windows) || picture != QImage(name).convertToFormat(picture.format()));
+        return own ? windows : name;
     };
-    const auto windows = [](const QString &name) { return name.chopped(4) + QStringLiteral("-windows.png"); };
-#ifdef Q_OS_WIN
-    const auto wanted = [&](const QString &name) { return QFile::exists(windows(name)) ? windows(name) : name; };
-#else
-    const auto wanted = [](const QString &name) { return name; };
-#endif
     if (qEnvironmentVariableIsSet("BMI_UPDATE_EXPECTED")) {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write((steps + kExpected + shown).toUtf8());
-        for (const auto &[picture, name] : pictures) {
-            if (!same(picture, wanted(name)))
-                picture.save(wanted(name) == name && QSysInfo::productType() == QLatin1String("windows") ? windows(name) : name);
-        }
+        for (const auto &[picture, name] : pictures)
+            picture.save(wanted(picture, name));
         return;
     }
     const QStringList got = shown.split(QLatin1Char('\n'));
@@ -621,8 +596,10 @@ void TestScenarios::visit()
         QVERIFY2(got.value(i) == expected.value(i), qPrintable(QStringLiteral("line %1 of the expected part:\n   got: %2\n  want: %3")
                                                                   .arg(i + 1).arg(got.value(i), expected.value(i))));
     }
-    for (const auto &[picture, name] : pictures)
-        QVERIFY2(same(picture, wanted(name)), qPrintable(wanted(name)));
+    for (const auto &[picture, name] : pictures) {
+        const QString reference = wanted(picture, name);
+        QVERIFY2(picture == QImage(reference).convertToFormat(picture.format()), qPrintable(reference));
+    }
 }
 
 void TestScenarios::twoStations_data()
