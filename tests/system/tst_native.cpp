@@ -1,5 +1,5 @@
 // The file functions of Native.h on the real file system: built natively, and
-// for Windows cross-built and run under Wine (scripts/test-windows.sh).
+// for Windows cross-built and run under Wine (scripts/build-windows.sh).
 #include "system/Native.h"
 
 #include <chrono>
