@@ -39,13 +39,16 @@ std::variant<TakeOverPlan, QString> TakeOver::plan(const TakeOverInput &in)
     const std::pair<const QString &, QString> fields[] = {{in.ageText, QStringLiteral("Alter")},
                                                           {in.heightText, QStringLiteral("Größe")},
                                                           {in.weightText, QStringLiteral("Gewicht")}};
-    for (const auto &[field, name] : fields) {
-        if (!measurement(field))
+    double value[std::size(fields)];
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        const auto number = measurement(fields[i].first);
+        if (!number)
             return kRefusal + QStringLiteral("\n„%1“ muss eine Zahl größer als 0 sein, mit „%2“ vor den "
-                                             "Nachkommastellen und ohne Exponent.").arg(name, StationLocale::locale().decimalPoint());
+                                             "Nachkommastellen und ohne Exponent.").arg(fields[i].second, StationLocale::locale().decimalPoint());
+        value[i] = *number;
     }
-    const double metres = *measurement(in.heightText) / 1000.0;
-    const double bmi = *measurement(in.weightText) / (metres * metres);
+    const double metres = value[1] / 1000.0;
+    const double bmi = value[2] / (metres * metres);
     // Only the first two characters are stored: from 100 on, or written with
     // an exponent, they would show another number.
     const QString bmiText = StationLocale::numberToText(bmi);
