@@ -3,9 +3,12 @@
 # in the version of the installed host tools, with only what the station uses.
 # Installs into a cache outside the source tree and returns at once when that
 # cache is current. Prints the Qt prefix as its last line.
+# With --cached it never builds: it exits 77 when that Qt is not there yet.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-"$here/setup.sh" qt6-base-dev-tools g++-mingw-w64-x86-64-posix ninja-build dpkg-dev
+cached_only=false
+[ "${1-}" = --cached ] && cached_only=true
+$cached_only || "$here/setup.sh" qt6-base-dev-tools g++-mingw-w64-x86-64-posix ninja-build dpkg-dev
 
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
 # Debian's source lacks the wintab header (tablet events); with OpenGL off the
@@ -23,6 +26,7 @@ if [ -e "$prefix/.complete" ]; then
   echo "$prefix"
   exit 0
 fi
+$cached_only && exit 77
 
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)

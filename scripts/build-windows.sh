@@ -6,9 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 ninja-build
 qt=$(scripts/build-qt-windows.sh | tail -n 1)
-build_dir=${BUILD_DIR:-build-windows}
+build_dir=$(realpath -m "${BUILD_DIR:-build-windows}")
 "$qt/bin/qt-cmake" -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/wine.sh;$qt;$PWD/$build_dir/wineprefix" >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/wine.sh;$qt;$build_dir/wineprefix" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"

@@ -30,7 +30,6 @@ MessageBox::Answer ask(QWidget *parent, const QString &text, QMessageBox::Standa
         return answerer(text);
     QMessageBox box(QMessageBox::NoIcon, parent->window()->windowTitle(), wrappable(text), buttons, parent);
     box.setDefaultButton(QMessageBox::Ok);
-    box.setEscapeButton(buttons == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok ? MessageBox::Ok : MessageBox::Cancel;
 }
 

@@ -16,19 +16,8 @@
 #include "toolkit/SystemPrinter.h"
 #include "records/PersonFile.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #ifdef Q_OS_LINUX
 #include <cups/cups.h>
@@ -507,8 +496,12 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
         shown << QStringLiteral("  ") + printable(event);
     shown << QStringLiteral("data folder changes:");
     const auto after = station.snapshot();
+    before = before.value_or(QMap<QString, QByteArray>());
+    for (const QString &name : before->keys())
+        if (!after.contains(name))
+            shown << QStringLiteral("  ") + name + QStringLiteral(" removed");
     for (auto it = after.begin(); it != after.end(); ++it) {
-        if (before.value_or(QMap<QString, QByteArray>()).value(it.key()) == it.value())
+        if (before->value(it.key()) == it.value())
             continue;
         if (!it.key().endsWith(QLatin1String(".pdf"))) {
             shown << QStringLiteral("  ") + it.key() + QStringLiteral(" = ") + escape(it.value());
@@ -549,8 +542,6 @@ private slots:
     void initTestCase() { Startup::prepare(*qApp); }
     void visit_data();
     void visit();
-    void twoStations_data();
-    void twoStations();
 };
 
 void TestScenarios::visit_data()
@@ -602,51 +593,11 @@ void TestScenarios::visit()
     }
 }
 
-void TestScenarios::twoStations_data()
-{
-    QTest::addColumn<int>("persons");
-    QTest::addColumn<int>("count");
-    QTest::newRow("200 take-overs each on one file") << 1 << 200;
-    // Each file is created by whichever station gets there first.
-    QTest::newRow("racing first take-overs on 50 files") << 50 << 1;
-}
-
-// Two more stations store into the data folder at once: one header, and the
-// records of both whole, each station's in its order.
-void TestScenarios::twoStations()
-{
-    QFETCH(int, persons);
-    QFETCH(int, count);
-    Station station;
-    QProcess stations[2];
-    for (int i = 0; i < 2; ++i)
-        stations[i].start(QCoreApplication::applicationFilePath(),
-                          {QStringLiteral("station"), QString(QChar('A' + i)), QString::number(persons), QString::number(count)});
-    for (QProcess &other : stations)
-        QVERIFY(other.waitForFinished(120000) && other.exitCode() == 0);
-    for (int person = 0; person < persons; ++person) {
-        QFile file(station.file(QStringLiteral("Zwei Stationen %1.txt").arg(person)));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QVERIFY(bytes.sliced(bytes.indexOf(' ', 16)).startsWith(" A\r\n\r\n") || bytes.sliced(bytes.indexOf(' ', 16)).startsWith(" B\r\n\r\n"));
-        QCOMPARE(bytes.count("\r\n"), 2 + 2 * count);
-        QVERIFY(bytes.endsWith("\r\n"));
-        for (const char tag : {'A', 'B'}) {
-            QByteArray expected, found;
-            for (int n = 0; n < count; ++n)
-                expected += QStringLiteral("  %1%2 BMI: 22\r\n").arg(tag).arg(n).toLatin1();
-            for (const QByteArray &line : bytes.split('\n'))
-                if (line.startsWith(QByteArray("  ") + tag))
-                    found += line + '\n';
-            QCOMPARE(found, expected);
-        }
-    }
-}
-
 int main(int argc, char *argv[])
 {
-    // Started again as another station: one that stores records, or one that
-    // holds a person file's lock for a while and then appends a line of its own.
+    // Started again as another station (tests/system/shared-folder.sh): one
+    // that stores records, or one that holds a person file's lock for a while
+    // and then appends a line of its own.
     if (argc == 5 && qstrcmp(argv[1], "station") == 0) {
         for (int n = 0; n < std::atoi(argv[4]); ++n) {
             for (int person = 0; person < std::atoi(argv[3]); ++person) {

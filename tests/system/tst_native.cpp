@@ -6,23 +6,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 #ifdef _WIN32
-#include <process.h>
 #include <windows.h>
 #include <winspool.h>
-#else
-#include <spawn.h>
-#include <sys/wait.h>
-extern char **environ;
 #endif
 
 namespace fs = std::filesystem;
 using Native::Outcome;
-using Clock = std::chrono::steady_clock;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -40,50 +32,6 @@ std::string readBack(const std::string &path)
     char buffer[256]; // the files here are smaller
     const int n = read(opened.file.descriptor(), buffer, sizeof buffer);
     return std::string(buffer, n > 0 ? n : 0);
-}
-
-// A second station holds the lock of the file at the path, the temporary
-// file of newFile.
-void checkLockAgainstSecondProcess(const char *self, const std::string &path, const std::string &newFile)
-{
-#ifdef _WIN32
-    // _spawnl joins the arguments unquoted.
-    const std::string quoted = "\"" + std::string(self) + "\"", argument = "\"" + path + "\"";
-    const intptr_t child =
-        _spawnl(_P_NOWAIT, self, quoted.c_str(), "hold", argument.c_str(), "1500", nullptr);
-    CHECK(child != -1);
-#else
-    pid_t child = 0;
-    const char *arguments[] = {self, "hold", path.c_str(), "1500", nullptr};
-    char **argv = const_cast<char **>(arguments);
-    CHECK(posix_spawn(&child, self, nullptr, nullptr, argv, environ) == 0);
-#endif
-    const auto started = Clock::now();
-    while (readBack(path + ".held") == "<not opened>" && Clock::now() - started < 20s)
-        std::this_thread::sleep_for(20ms);
-    const Native::Opened opened = Native::openForAppend(path);
-    CHECK(opened.result.ok());
-    CHECK(readBack(path) == "x"); // readers are never held up
-
-    int waits = 0;
-    const auto tried = Clock::now();
-    const Native::Result held = Native::lockExclusive(opened.file, 300, [&] { ++waits; });
-    const auto waited = Clock::now() - tried;
-    CHECK(held.outcome == Outcome::LockTimedOut);
-    CHECK(held.reason == "von einer anderen Station gesperrt");
-    CHECK(waited >= 290ms && waited < 1200ms && waits >= 5);
-    // Another station's temporary file is waited for and left alone.
-    CHECK(Native::createNew(newFile, "neu", 300, [] {}).outcome == Outcome::LockTimedOut);
-    CHECK(readBack(path) == "x");
-
-    int status = -1;
-#ifdef _WIN32
-    _cwait(&status, child, _WAIT_CHILD);
-#else
-    waitpid(child, &status, 0);
-#endif
-    waits = 0;
-    CHECK(status == 0 && Native::lockExclusive(opened.file, 300, [&] { ++waits; }).ok() && waits == 0);
 }
 
 // A saved printout takes the place of an older one; a folder or link there
@@ -120,21 +68,11 @@ void checkPrintouts(const std::string &folder, bool linked)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main()
 {
     int byte = 0;
     const auto none = [] {};
-    if (argc == 4 && std::string(argv[1]) == "hold") {
-        // The second station: takes the lock, says so with a marker file, holds it.
-        const Native::Opened opened = Native::openForAppend(argv[2]);
-        if (!opened.result.ok() || !Native::lockExclusive(opened.file, 5000, none).ok())
-            return 1;
-        Native::createNew(std::string(argv[2]) + ".held", "", 0, none);
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(argv[3])));
-        return 0;
-    }
-
-    const std::string unique = std::to_string(Clock::now().time_since_epoch().count());
+    const std::string unique = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const fs::path root = fs::temp_directory_path() / ("tst_native-" + unique);
     fs::create_directories(root / "Ordner");
     const std::u8string generic = root.generic_u8string();
@@ -148,11 +86,6 @@ int main(int argc, char **argv)
     CHECK(readBack(person) == "Müller;1.80\r\n");
     CHECK(fs::exists(root / fs::path(u8"Müller.txt")));
     CHECK(std::distance(fs::directory_iterator(root), fs::directory_iterator()) == 2);
-    // What a crash left of the same file is removed, and is not used.
-    const std::string leftover = folder + Native::temporaryName("alt.txt");
-    CHECK(Native::createNew(leftover, "halb geschrieben", 0, none).ok());
-    CHECK(Native::createNew(folder + "alt.txt", "neu", 0, none).ok() && readBack(folder + "alt.txt") == "neu");
-    CHECK(!fs::exists(leftover));
     // Any name the folder can hold.
     const std::string longest = folder + std::string(251, 'a') + ".txt";
     CHECK(Native::createNew(longest, "lang", 0, none).ok() && readBack(longest) == "lang");
@@ -201,12 +134,6 @@ int main(int argc, char **argv)
         CHECK(open(device).result.outcome == Outcome::NotRegularFile);
         CHECK(!linked || open(folder + "link.txt").result.outcome == Outcome::NotRegularFile);
     }
-
-    // The lock keeps a second station out for the time given, and no longer.
-    const std::string busy = folder + Native::temporaryName("besetzt.txt");
-    CHECK(Native::createNew(busy, "x", 0, none).ok());
-    checkLockAgainstSecondProcess(argv[0], busy, folder + "besetzt.txt");
-    CHECK(Native::createNew(folder + "besetzt.txt", "neu", 0, none).ok() && !fs::exists(busy));
 
     checkPrintouts(folder, linked);
 

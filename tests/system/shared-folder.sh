@@ -1,19 +1,39 @@
 #!/usr/bin/env bash
-# Take-overs of the scenario runner's "station" mode under strace: killed at
-# each of their calls on the person file, its temporary file and the folder,
-# for a new person and for an append, they leave the file without the record
-# or with it whole, and the next take-over works and leaves nothing else; and
-# failures only a file server shows, injected. Exits 77 without strace.
-# Usage: take-over-faults.sh TST_SCENARIOS
+# Take-overs of the scenario runner's "station" mode on one data folder: two
+# stations at once; under strace, killed at each of their calls on the person
+# file, its temporary file and the folder, for a new person and for an
+# append, they leave the file without the record or with it whole, and the
+# next take-over works and leaves nothing else; and failures only a file
+# server shows, injected. Exits 77 without strace.
+# Usage: shared-folder.sh TST_SCENARIOS
 set -uo pipefail
 station=$1
-strace -o /dev/null true 2>/dev/null || { echo "take-over-faults.sh: skipped, needs strace" >&2; exit 77; }
 HOME=$(mktemp -d) && export HOME
 trap 'rm -rf "$HOME"' EXIT
 data="$HOME/Eigene Dateien" file="$HOME/Eigene Dateien/Zwei Stationen 0.txt"
 old=$'Zwei Stationen 0 X\r\n\r\n  X0 BMI: 22\r\n' a=$'  A0 BMI: 22\r\n' b=$'  B0 BMI: 22\r\n'
 created=$'Zwei Stationen 0 A\r\n\r\n'$a failures=0 kills=0
-fail() { echo "take-over-faults.sh: $*" >&2; failures=$((failures + 1)); }
+fail() { echo "shared-folder.sh: $*" >&2; failures=$((failures + 1)); }
+
+# Two stations at once, PERSONS files with COUNT take-overs each: one header
+# (whichever station created the file), the records of both whole, each
+# station's in its order.
+for run in "1 200" "50 1"; do
+  read -r persons count <<<"$run"
+  rm -rf "$data" && mkdir "$data"
+  "$station" station A "$persons" "$count" & first=$!
+  "$station" station B "$persons" "$count" && wait $first || fail "$run: a station failed"
+  for ((p = 0; p < persons; p++)); do
+    lines=$(sed -n '1{/^Zwei Stationen '$p' [AB]\r$/d};2{/^\r$/d};p' "$data/Zwei Stationen $p.txt")
+    for tag in A B; do
+      [ "$(grep "^  $tag" <<<"$lines")" = "$(for ((n = 0; n < count; n++)); do printf '  %s%d BMI: 22\r\n' $tag $n; done)" ] \
+        || fail "$run: file $p, the records of station $tag"
+    done
+    [ "$(wc -l <<<"$lines")" = $((2 * count)) ] || fail "$run: file $p holds other lines: $(head -3 <<<"$lines" | od -c)"
+  done
+done
+
+strace -o /dev/null true 2>/dev/null || { echo "shared-folder.sh: skipped, needs strace" >&2; exit 77; }
 stored() { [ ! -e "$file" ] || cat "$file"; echo .; }
 # take BEFORE OPTIONS...: the folder holding the file BEFORE (none when
 # empty), tag A under strace with the options; what it said is in $HOME/said.
@@ -59,4 +79,4 @@ wait $!
 expect "link answered exists" 0 "" "$created"
 
 [ "$failures" = 0 ] || exit 1
-echo "take-over-faults.sh: passed, $kills take-overs killed"
+echo "shared-folder.sh: passed, $kills take-overs killed"
