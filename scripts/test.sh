@@ -20,7 +20,7 @@ for name in de_DE en_US; do
 done
 scripts/build.sh
 echo "Qt for MinGW-w64: built into a cache on the first run, about an hour"
-scripts/build-qt-windows.sh >/dev/null
+scripts/qt-for-windows.sh >/dev/null
 
 # The printing tests print through real CUPS queues; without them they skip.
 if ! scripts/setup-test-printer.sh; then

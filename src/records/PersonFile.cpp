@@ -118,13 +118,12 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     const bool locked = result.ok();
     if (result.outcome == Native::Outcome::NoLocking)
         result = {};
-    int last = -1;
+    const Native::LastByte end = result.ok() ? Native::lastByte(opened.file) : Native::LastByte{result, {}};
+    result = end.result;
+    // An empty file gets the whole file; a line end is completed, never doubled.
+    const QByteArray lineEnd = end.byte == '\n' ? "" : end.byte == '\r' ? "\n" : "\r\n";
     if (result.ok())
-        result = Native::lastByte(opened.file, last);
-    // A line end is completed, never doubled.
-    const QByteArray lineEnd = last == '\n' || last < 0 ? "" : last == '\r' ? "\n" : "\r\n";
-    if (result.ok())
-        result = Native::appendBlock(opened.file, view(last < 0 ? wholeFile : lineEnd + record), locked);
+        result = Native::appendBlock(opened.file, view(end.byte ? lineEnd + record : wholeFile), locked);
     // What a crash left between naming the file and tidying up; never waits.
     Native::removeLeftover(name, 0, whileWaiting);
     return storeFailure(path, result);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -86,8 +87,13 @@ Opened openForAppend(const std::string &path);
 // whileWaiting in between; NoLocking when the file system keeps no locks.
 Result lockExclusive(const File &file, int timeoutMs, const std::function<void()> &whileWaiting);
 
-// The file's last byte, or -1 for an empty file.
-Result lastByte(const File &file, int &byte);
+// The file's last byte; none for an empty file.
+struct LastByte
+{
+    Result result;
+    std::optional<char> byte;
+};
+LastByte lastByte(const File &file);
 
 // Writes the bytes at the end and flushes them to the disk. On failure the
 // bytes already written are taken off again when mayCutBack (only under the

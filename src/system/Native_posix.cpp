@@ -202,22 +202,20 @@ Result lockExclusive(const File &file, int timeoutMs, const std::function<void()
     return {};
 }
 
-Result lastByte(const File &file, int &byte)
+LastByte lastByte(const File &file)
 {
     struct stat st {};
     if (::fstat(file.descriptor(), &st) != 0)
-        return failure(errno);
-    unsigned char last[1];
-    byte = -1;
+        return {failure(errno), {}};
     if (st.st_size == 0)
         return {};
-    const ssize_t n = ::pread(file.descriptor(), last, sizeof last, st.st_size - 1);
+    char last = 0;
+    const ssize_t n = ::pread(file.descriptor(), &last, sizeof last, st.st_size - 1);
     if (n < 0)
-        return failure(errno);
+        return {failure(errno), {}};
     if (n == 0)
-        return {Outcome::Failed, "die Datei wurde beim Lesen kürzer"};
-    byte = last[0];
-    return {};
+        return {{Outcome::Failed, "die Datei wurde beim Lesen kürzer"}, {}};
+    return {{}, last};
 }
 
 Result appendBlock(const File &file, std::string_view bytes, bool mayCutBack)

@@ -239,25 +239,23 @@ Result lockExclusive(const File &file, int timeoutMs, const std::function<void()
     return {};
 }
 
-Result lastByte(const File &file, int &byte)
+LastByte lastByte(const File &file)
 {
     LARGE_INTEGER size {};
-    byte = -1;
     if (!GetFileSizeEx(handle(file), &size))
-        return failure(GetLastError());
+        return {failure(GetLastError()), {}};
     if (size.QuadPart == 0)
         return {};
     OVERLAPPED at {};
     at.Offset = DWORD(size.QuadPart - 1);
     at.OffsetHigh = DWORD((size.QuadPart - 1) >> 32);
-    unsigned char c = 0;
+    char last = 0;
     DWORD read = 0;
-    if (!ReadFile(handle(file), &c, 1, &read, &at))
-        return failure(GetLastError());
+    if (!ReadFile(handle(file), &last, sizeof last, &read, &at))
+        return {failure(GetLastError()), {}};
     if (read == 0)
-        return {Outcome::Failed, "die Datei wurde beim Lesen kürzer"};
-    byte = c;
-    return {};
+        return {{Outcome::Failed, "die Datei wurde beim Lesen kürzer"}, {}};
+    return {{}, last};
 }
 
 Result appendBlock(const File &file, std::string_view bytes, bool mayCutBack)

@@ -12,8 +12,8 @@ set -euo pipefail
 mode=$1 build=$(realpath "$2") source=$(realpath "$3")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ "$mode" = suite ]; then
-  "$source/scripts/build-qt-windows.sh" --cached >/dev/null || exit 77
-  BUILD_DIR=$build "$source/scripts/build-windows.sh" >/dev/null
+  "$source/scripts/qt-for-windows.sh" --cached >/dev/null
+  BUILD_DIR=$build "$source/scripts/cross-build-windows.sh" >/dev/null
   # One data folder in the Wine prefix: one test at a time.
   exec ctest --test-dir "$build" --output-on-failure
 fi

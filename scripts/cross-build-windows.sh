@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 ninja-build
-qt=$(scripts/build-qt-windows.sh | tail -n 1)
+qt=$(scripts/qt-for-windows.sh | tail -n 1)
 build_dir=$(realpath -m "${BUILD_DIR:-build-windows}")
 "$qt/bin/qt-cmake" -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/scripts/mingw-w64.cmake" \
