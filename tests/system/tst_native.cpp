@@ -34,12 +34,14 @@ std::string readBack(const std::string &path)
     return std::string(buffer, n > 0 ? n : 0);
 }
 
-// A saved printout takes the place of an older one; a folder or link there
-// stays. A default printer that writes into a file is told apart.
+// A saved printout takes its name, the place of an older one too; a folder
+// or link there stays. A default printer that writes into a file is told apart.
 void checkPrintouts(const std::string &folder, bool linked)
 {
-    CHECK(Native::createNew(folder + "neu.pdf", "neu", 0, [] {}).ok() && Native::createNew(folder + "alt.pdf", "alt", 0, [] {}).ok());
-    CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf").ok() && readBack(folder + "alt.pdf") == "neu");
+    for (const std::string text : {"erster", "zweiter"}) {
+        CHECK(Native::createNew(folder + "neu.pdf", text, 0, [] {}).ok());
+        CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf").ok() && readBack(folder + "alt.pdf") == text);
+    }
     for (const char *taken : {"Ordner", "link.txt"}) {
         CHECK(Native::createNew(folder + "neu.pdf", "neu", 0, [] {}).ok());
         const Outcome refused = Native::moveOver(folder + "neu.pdf", folder + taken).outcome;
