@@ -10,13 +10,19 @@ namespace {
 
 const QString kRefusal = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
 
+// "1e3": the station's numbers are written without.
+bool hasExponent(const QString &text)
+{
+    return text.contains(StationLocale::locale().exponential(), Qt::CaseInsensitive);
+}
+
 // A measurement is a plain number above zero: zero or less measures nothing,
 // and an exponent ("1e3") would be stored as typed though it means another size.
 std::optional<double> measurement(const QString &text)
 {
     const auto number = StationLocale::textToNumber(text);
     if (!number || !std::isfinite(*number) || *number <= 0
-        || text.contains(StationLocale::locale().exponential(), Qt::CaseInsensitive))
+        || hasExponent(text))
         return std::nullopt;
     return number;
 }
@@ -53,7 +59,7 @@ std::variant<TakeOverPlan, QString> TakeOver::plan(const TakeOverInput &in)
     // an exponent, they would show another number.
     const QString bmiText = StationLocale::numberToText(bmi);
     const bool tooHigh = !std::isfinite(bmi) || *StationLocale::textToNumber(bmiText) >= 100;
-    if (tooHigh || bmiText.contains(StationLocale::locale().exponential(), Qt::CaseInsensitive))
+    if (tooHigh || hasExponent(bmiText))
         return kRefusal + QStringLiteral("\n„Größe“ und „Gewicht“ ergeben einen BMI %1.")
                               .arg(tooHigh ? QStringLiteral("von 100 oder mehr") : QStringLiteral("nahe 0"));
 

@@ -45,6 +45,11 @@ private:
     int m_descriptor = -1;
 };
 
+// Both systems' answers when another station holds the file, and when a
+// file shrinks while it is read.
+inline const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
+inline const Result kShortened{Outcome::Failed, "die Datei wurde beim Lesen kürzer"};
+
 struct Opened
 {
     Result result;

@@ -17,8 +17,6 @@ namespace Native {
 
 namespace {
 
-const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
-
 Result failure(int error)
 {
     static const struct { std::vector<int> errors; Outcome outcome; const char *text; } reasons[] = {
@@ -103,11 +101,15 @@ Opened openForReading(const std::string &path)
     return openRegular(path, O_RDONLY);
 }
 
+namespace {
+
 std::string temporaryPath(const std::string &path)
 {
     const size_t slash = path.rfind('/');
     return path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1));
 }
+
+} // namespace
 
 Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
                  const std::function<void()> &whileWaiting)
@@ -214,7 +216,7 @@ LastByte lastByte(const File &file)
     if (n < 0)
         return {failure(errno), {}};
     if (n == 0)
-        return {{Outcome::Failed, "die Datei wurde beim Lesen kürzer"}, {}};
+        return {kShortened, {}};
     return {{}, last};
 }
 

@@ -29,8 +29,6 @@ std::string utf8(const std::wstring &text)
     return result;
 }
 
-const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
-
 Result failure(DWORD error)
 {
     static const struct { std::vector<DWORD> errors; Outcome outcome; const char *text; } reasons[] = {
@@ -140,11 +138,15 @@ Opened openForReading(const std::string &path)
     return openRegular(path, GENERIC_READ, _O_RDONLY);
 }
 
+namespace {
+
 std::wstring temporaryPath(const std::string &path)
 {
     const size_t slash = path.find_last_of("/\\");
     return wide(path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1)));
 }
+
+} // namespace
 
 Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
                  const std::function<void()> &whileWaiting)
@@ -254,7 +256,7 @@ LastByte lastByte(const File &file)
     if (!ReadFile(handle(file), &last, sizeof last, &read, &at))
         return {failure(GetLastError()), {}};
     if (read == 0)
-        return {{Outcome::Failed, "die Datei wurde beim Lesen kürzer"}, {}};
+        return {kShortened, {}};
     return {{}, last};
 }
 
