@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Builds Qt for Windows (MinGW-w64, as DLLs) from Debian's own qt6-base source,
-# in the version of the installed host tools, with only what the station uses.
-# Installs into a cache outside the source tree and returns at once when that
-# cache is current. Prints the Qt prefix as its last line.
+# in the version of the installed host tools, with Debian's patches applied
+# and only what the station uses. Installs into a cache outside the source
+# tree and returns at once when that cache is current. Prints the Qt prefix
+# as its last line; progress goes to standard error.
 # With --cached it never builds: it exits 77 when that Qt is not there yet.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cached_only=false
 [ "${1-}" = --cached ] && cached_only=true
 $cached_only || "$here/setup.sh" qt6-base-dev-tools g++-mingw-w64-x86-64-posix ninja-build dpkg-dev
+say() { echo "qt-for-windows.sh: $*" >&2; }
 
-version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
+version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null) || { say "qt6-base-dev-tools is not installed"; exit 77; }
+compiler=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev 2>/dev/null | tr '\n' ' ') \
+  || { say "MinGW-w64 is not installed"; exit 77; }
 # Debian's source lacks the wintab header (tablet events); with OpenGL off the
 # Windows plugin must not try to load it dynamically either.
 off=(sql network opengl dbus concurrent xml vulkan icu tabletevent dynamicgl printpreviewwidget printpreviewdialog)
@@ -19,7 +23,12 @@ options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
   -DINPUT_opengl=no -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF
   -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF)
 for f in "${off[@]}"; do options+=("-DFEATURE_$f=OFF"); done
-key=$(cat "$here/mingw-w64.cmake" <(printf '%s\n' "${options[@]}") | sha256sum | cut -c1-12)
+# Every patch of Debian's series is applied: its security fixes (among them
+# cve-2023-32763, an overflow in QTextLayout on very long text) and its
+# upstream and packaging patches, none of which hinders a MinGW build.
+# The build folder is named alike in every build, so Qt comes out the same.
+recipe="debian-patches=all file-prefix-map compiler=$compiler"
+key=$(cat "$here/mingw-w64.cmake" <(printf '%s\n' "${options[@]}" "$recipe") | sha256sum | cut -c1-12)
 cache=${BMI_QT_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/bmi-pondra}
 prefix=$cache/qt-${version//[^A-Za-z0-9.]/_}-mingw64-$key
 if [ -e "$prefix/.complete" ]; then
@@ -28,42 +37,51 @@ if [ -e "$prefix/.complete" ]; then
 fi
 $cached_only && exit 77
 
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
 work=$cache/work-$key
 rm -rf "$work"
-mkdir -p "$work"
+mkdir -p "$work/lists/partial" "$work/apt/archives/partial"
 cd "$work"
-echo "Building Qt $version for Windows into $prefix; this takes about an hour on two cores." >&2
+say "building Qt $version for Windows into $prefix; this takes about an hour on two cores, once"
 start=$(date +%s)
 
-# apt needs a source entry for the mirror it already uses.
-if ! apt-get source --download-only "qt6-base=$version" >/dev/null 2>&1; then
-  list=/etc/apt/sources.list.d/bmi-pondra-source.sources
-  {
-    for f in /etc/apt/sources.list.d/*.sources; do
-      [ "$f" = "$list" ] && continue
-      # Each deb822 stanza that names plain 'deb' gets a deb-src twin.
-      awk 'BEGIN{RS=""; ORS="\n\n"} /(^|\n)Types:[^\n]*deb([ \n]|$)/ && !/deb-src/ {sub(/Types:[^\n]*/, "Types: deb-src"); print}' "$f"
-    done
-    if [ -f /etc/apt/sources.list ]; then
-      sed -n 's/^deb \(.*\)$/Types: deb-src\nURIs: \1\n/p' /etc/apt/sources.list | \
-        awk '/^URIs:/{n=split($0,a," "); printf "URIs: %s\nSuites: %s\nComponents:", a[2], a[3]; for(i=4;i<=n;i++) printf " %s", a[i]; print ""; next} {print}'
-    fi
-  } | "${as_root[@]}" tee "$list" >/dev/null
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  apt-get source --download-only "qt6-base=$version" >/dev/null
-fi
-dpkg-source -x --skip-patches qt6-base_*.dsc source >/dev/null
+# Debian's source comes from the mirrors apt already uses for binaries,
+# through a source list of our own given by option: the system's apt
+# configuration is neither read for sources nor changed.
+apt-get indextargets --format '$(TARGET_OF) $(ORIGIN) $(REPO_URI) $(RELEASE) $(COMPONENT)' |
+  awk '$1 == "deb" && $2 == "Debian" { print "deb-src", $3, $4, $5 }' | sort -u >sources.list
+[ -s sources.list ] || { say "apt knows no Debian mirror to take the qt6-base source from"; exit 1; }
+apt_options=(-o "Dir::Etc::SourceList=$work/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+  -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/apt" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
+LC_ALL=C apt-get "${apt_options[@]}" -qq update >apt.log 2>&1 \
+  && LC_ALL=C apt-get "${apt_options[@]}" -qq source --download-only "qt6-base=$version" >>apt.log 2>&1 \
+  || { cat apt.log >&2; say "could not fetch Debian's qt6-base $version source"; exit 1; }
+LC_ALL=C dpkg-source -x qt6-base_*.dsc source >dpkg-source.log 2>&1 || { cat dpkg-source.log >&2; exit 1; }
+say "applied Debian's patches: $(grep -o 'applying .*' dpkg-source.log | cut -d' ' -f2 | tr '\n' ' ')"
 
+# Build paths never reach the DLLs.
+flags="-ffile-prefix-map=$work=/qt-build"
 cmake -S source -B build -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >build.log 2>&1 || { tail -40 build.log >&2; exit 1; }
-cmake --build build --parallel "$(nproc)" >>build.log 2>&1 || { tail -60 build.log >&2; exit 1; }
+# A line every five per cent, so a person sees the hour moving.
+shown=-5 last=
+while IFS= read -r line; do
+  printf '%s\n' "$line" >>build.log
+  last=$line
+  if [[ $line =~ ^\[([0-9]+)/([0-9]+)\] ]]; then
+    percent=$((100 * BASH_REMATCH[1] / BASH_REMATCH[2]))
+    if ((percent >= shown + 5)); then
+      shown=$((percent - percent % 5))
+      say "Qt for Windows: $shown % built, $(( ($(date +%s) - start) / 60 )) minutes so far"
+    fi
+  fi
+done < <(cmake --build build --parallel "$(nproc)" 2>&1; echo "build status $?")
+[ "$last" = "build status 0" ] || { tail -60 build.log >&2; say "building Qt failed; its log is $work/build.log"; exit 1; }
 cmake --install build >>build.log 2>&1 || { tail -40 build.log >&2; exit 1; }
 touch "$prefix/.complete"
 cd /
 rm -rf "$work"
-echo "Qt for Windows built in $(( ($(date +%s) - start) / 60 )) minutes." >&2
+say "Qt for Windows built in $(( ($(date +%s) - start) / 60 )) minutes"
 echo "$prefix"
