@@ -25,10 +25,14 @@ options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
 for f in "${off[@]}"; do options+=("-DFEATURE_$f=OFF"); done
 # Every patch of Debian's series is applied: its security fixes (among them
 # cve-2023-32763, an overflow in QTextLayout on very long text) and its
-# upstream and packaging patches, none of which hinders a MinGW build.
-# The build folder is named alike in every build, so Qt comes out the same.
-recipe="debian-patches=all file-prefix-map compiler=$compiler"
-key=$(cat "$here/mingw-w64.cmake" <(printf '%s\n' "${options[@]}" "$recipe") | sha256sum | cut -c1-12)
+# upstream and packaging patches, none of which hinders a MinGW build; then
+# ours, which lets the Windows print engine report a refused document.
+ours=$here/../packaging/windows/qt-print-engine-reports-failures.patch
+# Neither the build folder nor the time of the build reaches the DLLs.
+link_flags=-Wl,--no-insert-timestamp
+options+=("-DCMAKE_SHARED_LINKER_FLAGS=$link_flags" "-DCMAKE_EXE_LINKER_FLAGS=$link_flags" "-DCMAKE_MODULE_LINKER_FLAGS=$link_flags")
+recipe="debian-patches=all file-prefix-map source-date compiler=$compiler"
+key=$(cat "$here/mingw-w64.cmake" "$ours" <(printf '%s\n' "${options[@]}" "$recipe") | sha256sum | cut -c1-12)
 cache=${BMI_QT_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/bmi-pondra}
 prefix=$cache/qt-${version//[^A-Za-z0-9.]/_}-mingw64-$key
 if [ -e "$prefix/.complete" ]; then
@@ -57,6 +61,9 @@ LC_ALL=C apt-get "${apt_options[@]}" -qq update >apt.log 2>&1 \
   || { cat apt.log >&2; say "could not fetch Debian's qt6-base $version source"; exit 1; }
 LC_ALL=C dpkg-source -x qt6-base_*.dsc source >dpkg-source.log 2>&1 || { cat dpkg-source.log >&2; exit 1; }
 say "applied Debian's patches: $(grep -o 'applying .*' dpkg-source.log | cut -d' ' -f2 | tr '\n' ' ')"
+patch -p1 -d source <"$ours" >>dpkg-source.log || { say "our patch does not apply: $ours"; exit 1; }
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l source/debian/changelog -S Timestamp)
+export SOURCE_DATE_EPOCH
 
 # Build paths never reach the DLLs.
 flags="-ffile-prefix-map=$work=/qt-build"
