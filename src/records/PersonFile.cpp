@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kLockWaitMs = 5000;
-
 QString storeFailure(const QString &path, const Native::Result &result)
 {
     if (result.ok())
@@ -105,7 +103,7 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     const auto whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     Native::Opened opened = Native::openForAppend(name);
     if (opened.result.outcome == Native::Outcome::Missing) {
-        const Native::Result created = Native::createNew(name, view(wholeFile), kLockWaitMs, whileWaiting);
+        const Native::Result created = Native::createNew(name, view(wholeFile), Native::kWaitMs, whileWaiting);
         if (created.outcome != Native::Outcome::Exists)
             return storeFailure(path, created);
         // Another station created it meanwhile: extend theirs.
@@ -113,7 +111,7 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     }
     Native::Result result = opened.result;
     if (result.ok())
-        result = Native::lockExclusive(opened.file, kLockWaitMs, whileWaiting);
+        result = Native::lockExclusive(opened.file, Native::kWaitMs, whileWaiting);
     // A mount without locks: append all the same, but never cut back.
     const bool locked = result.ok();
     if (result.outcome == Native::Outcome::NoLocking)

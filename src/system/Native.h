@@ -45,6 +45,10 @@ private:
     int m_descriptor = -1;
 };
 
+// How long a take-over or a saved printout waits for another station, or
+// for a program holding a file for a moment, before it says so.
+inline constexpr int kWaitMs = 5000;
+
 // Both systems' answers when another station holds the file, and when a
 // file shrinks while it is read.
 inline const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
@@ -114,8 +118,10 @@ std::vector<std::string> shutdownCommand();
 
 // Gives the file `from` the name `to`, in place of an older regular file
 // there; a link or folder at `to` is never replaced. `from` is removed when
-// that fails.
-Result moveOver(const std::string &from, const std::string &to);
+// that fails. A file held open for a moment by another program (Windows) is
+// waited for until timeoutMs have passed.
+Result moveOver(const std::string &from, const std::string &to, int timeoutMs,
+                const std::function<void()> &whileWaiting);
 
 // DefaultWritesFile: the default printer's driver asks for a file name
 // (print to PDF or XPS), which would need a dialog.

@@ -256,7 +256,7 @@ std::vector<std::string> shutdownCommand()
     return {"systemctl", "poweroff"};
 }
 
-Result moveOver(const std::string &from, const std::string &to)
+Result moveOver(const std::string &from, const std::string &to, int, const std::function<void()> &)
 {
     struct stat seen {};
     int error = ::lstat(to.c_str(), &seen) == 0 && !S_ISREG(seen.st_mode) ? EISDIR : 0;

@@ -61,13 +61,33 @@ HANDLE handle(const File &file)
     return HANDLE(_get_osfhandle(file.descriptor()));
 }
 
+// The full path in the \\?\ form, which Windows takes as it is: past 260
+// characters too, whatever the system's long-path setting. A reserved name
+// (NUL, COM1, also "con.txt") keeps the device path it stands for.
+std::wstring systemPath(const std::string &path)
+{
+    const std::wstring name = wide(path);
+    std::wstring full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(GetFullPathNameW(name.c_str(), DWORD(full.size()), full.data(), nullptr));
+    if (full.empty() || full.starts_with(L"\\\\.\\") || full.starts_with(L"\\\\?\\"))
+        return full.empty() ? name : full;
+    if (full.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC" + full.substr(1);
+    return L"\\\\?\\" + full;
+}
+
+bool isDevice(const std::wstring &systemPath)
+{
+    return systemPath.starts_with(L"\\\\.\\");
+}
+
 // Opening alone can act on a device, and a link or junction leads elsewhere:
 // only what shows as a plain file is opened, a link as itself rather than
 // its target, and checked again once open.
 Opened openRegular(const std::string &path, DWORD access, int crtFlags)
 {
     const Result notRegular{Outcome::NotRegularFile, "keine gewöhnliche Datei"};
-    const std::wstring name = wide(path);
+    const std::wstring name = systemPath(path);
     const DWORD seen = GetFileAttributesW(name.c_str());
     if (seen == INVALID_FILE_ATTRIBUTES) {
         // A missing data folder counts as missing too, as on POSIX.
@@ -76,12 +96,8 @@ Opened openRegular(const std::string &path, DWORD access, int crtFlags)
             return {{Outcome::Missing, {}}, {}};
         return {failure(error), {}};
     }
-    // Reserved names (NUL, COM1, also "con.txt") show as plain files; their
-    // full path gives them away.
-    std::wstring full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
-    GetFullPathNameW(name.c_str(), DWORD(full.size()), full.data(), nullptr);
-    if (seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)
-        || full.starts_with(L"\\\\.\\"))
+    // Reserved names show as plain files; their full path gives them away.
+    if (seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE) || isDevice(name))
         return {notRegular, {}};
     const HANDLE opened = CreateFileW(name.c_str(), access, shareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -110,18 +126,19 @@ bool waitedAgain(ULONGLONG deadline, const std::function<void()> &whileWaiting)
     return true;
 }
 
-DWORD writeAll(HANDLE file, std::string_view bytes)
+// A virus scanner or the indexer holding a new file open for a moment makes
+// a rename or delete fail: it is waited for like another station. The error
+// that stays, 0 when the call succeeded.
+DWORD whenFree(int timeoutMs, const std::function<void()> &whileWaiting, const std::function<BOOL()> &call)
 {
-    while (!bytes.empty()) {
-        const DWORD chunk = DWORD(std::min<size_t>(bytes.size(), 1 << 30));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr))
-            return GetLastError();
-        if (written == 0)
-            return ERROR_DISK_FULL;
-        bytes.remove_prefix(written);
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(timeoutMs);
+    for (;;) {
+        if (call())
+            return 0;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || !waitedAgain(deadline, whileWaiting))
+            return error;
     }
-    return 0;
 }
 
 } // namespace
@@ -143,7 +160,7 @@ namespace {
 std::wstring temporaryPath(const std::string &path)
 {
     const size_t slash = path.find_last_of("/\\");
-    return wide(path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1)));
+    return systemPath(path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1)));
 }
 
 } // namespace
@@ -177,12 +194,15 @@ Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
         // Without MOVEFILE_REPLACE_EXISTING a taken name is never replaced,
         // and a share checks and renames on the server in one step. Taken
         // for a crash's meanwhile, the file is written anew.
-        if (!error && !MoveFileExW(temporary.c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH))
-            error = GetLastError();
+        const std::wstring target = systemPath(path);
+        if (!error)
+            error = isDevice(target) ? ERROR_ACCESS_DENIED : whenFree(timeoutMs, whileWaiting, [&] {
+                return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+            });
         if (error == ERROR_FILE_NOT_FOUND && GetFileAttributesW(temporary.c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
         if (error) {
-            DeleteFileW(temporary.c_str());
+            whenFree(timeoutMs, whileWaiting, [&] { return DeleteFileW(temporary.c_str()); });
             return failure(error);
         }
         return {};
@@ -299,18 +319,21 @@ std::vector<std::string> shutdownCommand()
     return {"shutdown.exe", "/s", "/t", "0"};
 }
 
-Result moveOver(const std::string &from, const std::string &to)
+Result moveOver(const std::string &from, const std::string &to, int timeoutMs,
+                const std::function<void()> &whileWaiting)
 {
-    const std::wstring source = wide(from), target = wide(to);
+    const std::wstring source = systemPath(from), target = systemPath(to);
     const DWORD seen = GetFileAttributesW(target.c_str());
     Result moved;
-    if (seen != INVALID_FILE_ATTRIBUTES
-        && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
+    if (isDevice(target) || (seen != INVALID_FILE_ATTRIBUTES
+        && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)))
         moved = {Outcome::NotRegularFile, "keine gewöhnliche Datei"};
-    else if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        moved = failure(GetLastError());
+    else if (const DWORD error = whenFree(timeoutMs, whileWaiting, [&] {
+                 return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+             }))
+        moved = failure(error);
     if (!moved.ok())
-        DeleteFileW(source.c_str());
+        whenFree(timeoutMs, whileWaiting, [&] { return DeleteFileW(source.c_str()); });
     return moved;
 }
 

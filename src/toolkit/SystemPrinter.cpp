@@ -2,6 +2,7 @@
 
 #include "system/Native.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -29,7 +30,9 @@ Native::Result save(const QString &path, std::string_view pdf)
         whole = folder + ".Ausdruck-" + std::to_string(n) + ".pdf";
         made = Native::createNew(whole, pdf, 0, [] {});
     }
-    return made.ok() ? Native::moveOver(whole, path.toStdString()) : made;
+    // The window repaints while another program holds the older one, but takes no input.
+    const auto whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    return made.ok() ? Native::moveOver(whole, path.toStdString(), Native::kWaitMs, whileWaiting) : made;
 }
 
 } // namespace
@@ -41,7 +44,9 @@ std::unique_ptr<Printer> SystemPrinter::open(const Job &job)
 
 SystemPrinter::SystemPrinter(const Job &job)
     : m_job(job)
-    , m_font(QStringLiteral("Sans Serif"))
+    // A TrueType face every Windows printer driver takes (a CFF-based face
+    // crashes Wine's PostScript driver), or its metric twin.
+    , m_font(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")})
 {
     // Why the pages go into a PDF, in the order of Native::Printers.
     const char *const notPrinted[] = {"", "Kein Standarddrucker eingerichtet.", "Kein Drucker eingerichtet.",
@@ -161,10 +166,10 @@ void SystemPrinter::box(float x1, float y1, float x2, float y2, const QColor &ou
 
 QString SystemPrinter::endDocument()
 {
+    // Qt's Windows print engine, as built for the station, tells here
+    // whether the spooler took the document.
     if (m_painter.isActive() && !m_painter.end())
-        fail(QStringLiteral("der Drucker meldet einen Fehler"));
-    if (m_failure.isEmpty() && m_printer && m_printer->printerState() == QPrinter::Error)
-        fail(QStringLiteral("der Drucker meldet einen Fehler"));
+        fail(QStringLiteral("der Drucker hat den Auftrag nicht angenommen"));
     const std::string_view pdf(m_pdfBytes.data().constData(), size_t(m_pdfBytes.size()));
 #ifndef Q_OS_WIN
     if (m_failure.isEmpty() && !m_printerName.isEmpty()) {

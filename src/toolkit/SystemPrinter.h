@@ -14,8 +14,8 @@ class QPrinter;
 // pages go as a PDF to CUPS, on Windows through Qt's print engine. When the
 // system offers no printer that prints without asking, the same PDF is saved
 // at the job's path.
-// Text is set in the default sans-serif face, one line as high as the font's
-// line spacing; a line wider than the page goes on in the next, and one that
+// Text is set in Arial (Liberation Sans where it is missing), one line as
+// high as the font's line spacing; a line wider than the page goes on in the next, and one that
 // would not fit above the bottom of the page starts a new page.
 class SystemPrinter : public Printer
 {
