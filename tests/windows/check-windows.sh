@@ -8,9 +8,10 @@
 #     operator's changed text survive all of it.
 #   check-windows.sh window BUILD_DIR SOURCE_DIR: the real window on a virtual
 #     X server, typed into with access keys; keeps a screenshot in BUILD_DIR.
-set -euo pipefail
+set -Eeuo pipefail
 mode=$1 build=$(realpath "$2") source=$(realpath "$3")
 fail() { echo "FAIL: $*" >&2; exit 1; }
+trap 'echo "check-windows.sh $mode: stopped at line $LINENO: $BASH_COMMAND (exit status $?)" >&2' ERR
 if [ "$mode" = suite ]; then
   "$source/scripts/qt-for-windows.sh" --cached >/dev/null
   BUILD_DIR=$build "$source/scripts/cross-build-windows.sh" >/dev/null
