@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 #ifdef _WIN32
 #include <windows.h>
@@ -49,6 +50,21 @@ void checkPrintouts(const std::string &folder, bool linked)
         CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + "neu.pdf"));
     }
 #ifdef _WIN32
+    // A viewer or virus scanner holding the older printout for a moment is
+    // waited for within the time given, and told when it holds on.
+    for (const int waitMs : {0, 5000}) {
+        CHECK(Native::createNew(folder + "neu.pdf", "dritter", 0, [] {}).ok());
+        const std::wstring older = LR"(\\?\)" + fs::path(folder + "alt.pdf").make_preferred().wstring();
+        HANDLE viewer = CreateFileW(older.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        int waited = 0;
+        const Native::Result moved = Native::moveOver(folder + "neu.pdf", folder + "alt.pdf", waitMs, [&] {
+            if (++waited == 10)
+                CloseHandle(std::exchange(viewer, INVALID_HANDLE_VALUE));
+        });
+        CHECK(moved.ok() == (waitMs > 0));
+        CHECK(readBack(folder + "alt.pdf") == (waitMs > 0 ? "dritter" : "zweiter") && !fs::exists(folder + "neu.pdf"));
+        CloseHandle(viewer);
+    }
     // Wine shows the host's CUPS queues; a printer on a file port borrows
     // the driver of one (Wine keeps it after DeletePrinter).
     DWORD needed = 0, count = 0;
