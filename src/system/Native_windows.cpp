@@ -88,6 +88,9 @@ Opened openRegular(const std::string &path, DWORD access, int crtFlags)
 {
     const Result notRegular{Outcome::NotRegularFile, "keine gewöhnliche Datei"};
     const std::wstring name = systemPath(path);
+    // A reserved name shows as a plain file; its full path gives it away.
+    if (isDevice(name))
+        return {notRegular, {}};
     const DWORD seen = GetFileAttributesW(name.c_str());
     if (seen == INVALID_FILE_ATTRIBUTES) {
         // A missing data folder counts as missing too, as on POSIX.
@@ -96,8 +99,7 @@ Opened openRegular(const std::string &path, DWORD access, int crtFlags)
             return {{Outcome::Missing, {}}, {}};
         return {failure(error), {}};
     }
-    // Reserved names show as plain files; their full path gives them away.
-    if (seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE) || isDevice(name))
+    if (seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
         return {notRegular, {}};
     const HANDLE opened = CreateFileW(name.c_str(), access, shareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -139,6 +141,20 @@ DWORD whenFree(int timeoutMs, const std::function<void()> &whileWaiting, const s
         if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || !waitedAgain(deadline, whileWaiting))
             return error;
     }
+}
+
+DWORD writeAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD chunk = DWORD(std::min<size_t>(bytes.size(), 1 << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr))
+            return GetLastError();
+        if (written == 0)
+            return ERROR_DISK_FULL;
+        bytes.remove_prefix(written);
+    }
+    return 0;
 }
 
 } // namespace
