@@ -3,9 +3,19 @@
 # with AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target
 # for 60 seconds. The station is also cross-built for Windows (Qt for MinGW-w64
 # first, once, into a cache) and tested under Wine: its suite, its installer,
-# its real window. Any failure or sanitizer report fails.
+# its real window. Any failure or sanitizer report fails. It ends with what
+# was skipped, and why; under CI (CI=true) every skip fails instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+logs=(build/Testing/Temporary/LastTest.log build-asan/Testing/Temporary/LastTest.log)
+rm -f "${logs[@]}"
+skipped() {
+  local lines
+  lines=$(cat "${logs[@]}" 2>/dev/null | sed -n 's/^SKIP   : *//p') || true
+  echo "test.sh: $(grep -c . <<<"$lines") skipped${lines:+:}"
+  [ -z "$lines" ] || sed 's/^/  /' <<<"$lines"
+}
+trap skipped EXIT
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server. strace kills
 # take-overs at each of their file calls.
