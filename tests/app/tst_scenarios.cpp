@@ -742,6 +742,7 @@ int main(int argc, char *argv[])
     }
 #ifdef Q_OS_LINUX
     canMount = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    qputenv("FONTCONFIG_FILE", SCENARIOS_DIR "/../fonts.conf");
 #endif
     QApplication app(argc, argv);
     TestScenarios test;
