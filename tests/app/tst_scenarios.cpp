@@ -327,9 +327,7 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             continue;
         else if (word == QLatin1String("file"))
             station.write(left, unescape(right));
-        else if (word == QLatin1String("big"))
-            station.write(left, QByteArray(right.section(QLatin1Char(' '), 0, 0).toInt(), 'x') + unescape(right.section(QLatin1Char(' '), 1)));
-        else if (word == QLatin1String("lines")) // appended, a number of times
+        else if (word == QLatin1String("repeat")) // appended, a number of times
             station.write(left, unescape(right.section(QLatin1Char(' '), 1)).repeated(right.section(QLatin1Char(' '), 0, 0).toInt()), true);
         else if (word == QLatin1String("folder"))
             QDir(station.data).mkdir(rest);
