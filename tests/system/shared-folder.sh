@@ -33,11 +33,11 @@ for run in "1 200" "50 1"; do
   done
 done
 
-if ! strace -o /dev/null true 2>/dev/null; then
+strace -o /dev/null true 2>/dev/null || {
   echo "SKIP   : shared-folder.sh: the kill and fault tests need strace"
   [ "${CI:-}" != true ] || { echo "shared-folder.sh: under CI what is missing fails" >&2; exit 1; }
   exit 77
-fi
+}
 stored() { [ ! -e "$file" ] || cat "$file"; echo .; }
 # take BEFORE OPTIONS...: the folder holding the file BEFORE (none when
 # empty), tag A under strace with the options; what it said is in $HOME/said.
