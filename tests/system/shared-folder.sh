@@ -74,6 +74,7 @@ expect() {
 expect "lock service failing" 1 "keine Sperre verfügbar" "$old" "$old" -P "$file" -e inject=fcntl:error=ENOLCK
 expect "no locks, disk full" 1 "kein Speicherplatz" "$old" "$old" -P "$file" -e inject=fcntl:error=EOPNOTSUPP -e inject=write:error=ENOSPC
 grep -q ftruncate "$HOME/trace" && fail "cut back without a lock"
+expect "nothing written" 1 "kein Speicherplatz" "$old" "$old" -P "$file" -e inject=write:retval=0
 expect "file shortened" 1 "die Datei wurde beim Lesen kürzer" "$old" "$old" -P "$file" -e inject=pread64:retval=0
 expect "folder not flushed" 1 "Ein-/Ausgabefehler" "$created" "" -P "$data" -e inject=fsync:error=EIO
 # A record that did not reach the disk is cut back off; a new file is not named.
