@@ -79,6 +79,7 @@ expect "file shortened" 1 "die Datei wurde beim Lesen kürzer" "$old" "$old" -P 
 expect "folder not flushed" 1 "Ein-/Ausgabefehler" "$created" "" -P "$data" -e inject=fsync:error=EIO
 # A record that did not reach the disk is cut back off; a new file is not named.
 expect "file not flushed" 1 "Ein-/Ausgabefehler" "$old" "$old" -P "$file" -e inject=fsync:error=EIO
+grep -A1 ftruncate "$HOME/trace" | grep -q fsync || fail "the cut-back is not flushed"
 expect "new file not flushed" 1 "Ein-/Ausgabefehler" "" "" "${watched[@]:4}" -e inject=fsync:error=EIO
 # meanwhile COMMAND...: a first take-over whose link() waits, and COMMAND as
 # soon as its temporary file is there.
