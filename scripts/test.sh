@@ -54,3 +54,4 @@ echo "Windows: the installer and the real window under Wine"
 BUILD_DIR=build/windows scripts/package-windows.sh >/dev/null
 tests/windows/check-windows.sh installer build/windows .
 tests/windows/check-windows.sh window build/windows .
+tests/windows/check-windows.sh flush build/windows .
