@@ -511,15 +511,12 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             // the folder its configuration names for this user.
             int job = 0;
             const bool done = QTest::qWaitFor([&] {
-                bool finished = false;
                 cups_job_t *jobs = nullptr;
-                const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 1, CUPS_WHICHJOBS_ALL);
-                for (int i = 0; i < count; ++i) {
-                    if (jobs[i].title == station.document && jobs[i].creation_time >= started.toSecsSinceEpoch() && jobs[i].id >= job)
-                        job = jobs[i].id, finished = jobs[i].state >= IPP_JSTATE_CANCELED;
-                }
+                const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 1, CUPS_WHICHJOBS_COMPLETED);
+                for (int i = 0; i < count; ++i)
+                    job = jobs[i].title == station.document && jobs[i].creation_time >= started.toSecsSinceEpoch() ? qMax(job, jobs[i].id) : job;
                 cupsFreeJobs(count, jobs);
-                return finished;
+                return job > 0;
             }, 60000);
             const passwd *user = ::getpwuid(::getuid());
             const QDir out(tool(QStringLiteral("sed"), {QStringLiteral("-n"), QStringLiteral("s/^Out //p"), QStringLiteral("/etc/cups/cups-pdf.conf")})
