@@ -5,9 +5,21 @@
 # station on Windows: Qt for MinGW-w64 (built once into a cache, about an
 # hour), the same source cross-built and tested under Wine, its installer and
 # its real window. Any failure or sanitizer report fails, and says which step.
+# It ends with what was skipped, and why; under CI (CI=true) every skip fails
+# instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
+# The Linux tests' log is kept before the Windows suite's run writes its own.
+logs=(build/Testing/linux.log build-asan/Testing/Temporary/LastTest.log build/Testing/Temporary/LastTest.log)
+rm -f "${logs[@]}"
+skipped() {
+  local lines
+  lines=$(cat "${logs[@]}" 2>/dev/null | sed -n 's/^SKIP   : *//p' | sort -u) || true
+  echo "test.sh: $(grep -c . <<<"$lines") skipped${lines:+:}"
+  [ -z "$lines" ] || sed 's/^/  /' <<<"$lines"
+}
+trap skipped EXIT
 # step NAME COMMAND...: runs one step; a failure names it.
 step() {
   local name=$1 status=0
@@ -45,6 +57,7 @@ fi
 
 step "building for Linux" scripts/build.sh
 step "the Linux tests" offscreen ctest --test-dir build --output-on-failure -j"$(nproc)" -E windows_under_wine
+cp build/Testing/Temporary/LastTest.log build/Testing/linux.log
 step "building with AddressSanitizer and UndefinedBehaviorSanitizer" \
   env BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DBMI_SANITIZE=ON
 step "the Linux tests under the sanitizers" offscreen ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
@@ -56,4 +69,5 @@ step "the Windows build's tests under Wine" ctest --test-dir build --output-on-f
 step "the Windows installer" env BUILD_DIR=build/windows scripts/package-windows.sh
 step "the installer under Wine" tests/windows/check-windows.sh installer build/windows .
 step "the real window under Wine" tests/windows/check-windows.sh window build/windows .
+step "a failing flush under Wine" tests/windows/check-windows.sh flush build/windows .
 echo "test.sh: all passed in $(( ($(date +%s) - started) / 60 )) minutes"

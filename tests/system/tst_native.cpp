@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -73,8 +74,10 @@ void checkPrintouts(const std::string &folder, bool linked)
     EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count);
     const auto *ordinary = reinterpret_cast<const PRINTER_INFO_2W *>(buffer.data());
     for (; count > 0 && std::wstring_view(ordinary->pPortName) == L"FILE:"; --count, ++ordinary) {}
-    if (count == 0)
-        return (void)std::printf("tst_native: this system has no printer; the default printer checks are skipped\n");
+    if (count == 0) { // under CI what is missing fails
+        failures += std::getenv("CI") && std::string_view(std::getenv("CI")) == "true";
+        return (void)std::printf("SKIP   : tst_native: this system has no printer; the default printer checks are left out\n");
+    }
     wchar_t datei[] = L"Datei", port[] = L"FILE:";
     PRINTER_INFO_2W file = *ordinary;
     file.pPrinterName = datei, file.pPortName = port;
