@@ -10,11 +10,13 @@ export PATH=/usr/bin:/bin
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 # Wine takes the regional settings, and the encoding of Linux file names, from
-# the locale: a UTF-8 one, German unless another is asked for.
+# the locale: a UTF-8 one, German unless another is asked for. It reads LANG
+# too (its short date had leading zeros with LANG=C), so both are the same.
 case ${LC_ALL-} in
 *.UTF-8) ;;
 *) export LC_ALL=de_DE.UTF-8 ;;
 esac
+export LANG=$LC_ALL
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPATH="$(windows "$qt/bin");$(windows "$gcc_dir");$(windows /usr/x86_64-w64-mingw32/lib)"
 if [ ! -d "$WINEPREFIX" ]; then
@@ -26,9 +28,11 @@ fi
 # reach them through the user's environment in the registry.
 QT_QPA_FONTDIR=$(windows /usr/share/fonts/truetype/liberation2)
 QT_QPA_FONTDIR=${QT_QPA_FONTDIR//\\/\\\\}
+# Test results and Qt's messages on the console, not in the debugger's log.
+QT_FORCE_STDERR_LOGGING=1
 {
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Environment]\n'
-  for name in QT_QPA_PLATFORM QT_SCALE_FACTOR QT_QPA_FONTDIR; do
+  for name in QT_QPA_PLATFORM QT_SCALE_FACTOR QT_QPA_FONTDIR QT_FORCE_STDERR_LOGGING; do
     if [ -n "${!name-}" ]; then printf '"%s"="%s"\n' "$name" "${!name}"; else printf '"%s"=-\n' "$name"; fi
   done
 } >"$WINEPREFIX/environment.reg"
