@@ -6,11 +6,7 @@ cd "$(dirname "$0")/.."
 # dpkg-shlibdeps (dpkg-dev) and file work out the Qt libraries the package
 # needs; scdoc makes the manual pages.
 scripts/setup.sh dpkg-dev file scdoc
-# The same source gives the same package, byte for byte: every time inside it
-# is the newest changelog entry's (Debian's rule), and the modes of its
-# folders and members do not follow the caller's umask.
-umask 022
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -l packaging/changelog -STimestamp)}
+source scripts/reproducible.sh
 BUILD_DIR=build-package BUILD_TYPE=Release scripts/build.sh -DBMI_BUILD_TESTS=OFF
 cd build-package
 rm -f bmi-pondra_*.deb
