@@ -8,10 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server. strace kills
-# take-overs at each of their file calls.
+# take-overs at each of their file calls. diffoscope shows where a release
+# built again differs.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc lintian appstream xvfb x11-utils \
   cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 strace \
-  nsis xdotool x11-xkb-utils imagemagick locales
+  nsis zip xdotool x11-xkb-utils imagemagick locales diffoscope-minimal
 # Some scenarios, and the Windows station under Wine, run in a real German
 # locale; some in an English (US) one.
 as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
@@ -44,3 +45,7 @@ echo "Windows: the installer and the real window under Wine"
 BUILD_DIR=build/windows scripts/package-windows.sh >/dev/null
 tests/windows/check-windows.sh installer build/windows .
 tests/windows/check-windows.sh window build/windows .
+
+echo "Reproducible releases: the .deb, the installer and the zip built again elsewhere"
+scripts/package.sh >/dev/null
+scripts/check-release.sh build-package/bmi-pondra_*.deb build/windows/bmi-pondra-*-setup.exe build/windows/bmi-pondra-*-windows.zip
