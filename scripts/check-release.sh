@@ -27,6 +27,8 @@ start=$(date +%s)
   export TZ=Pacific/Kiritimati LC_ALL=en_US.UTF-8 BUILD_DIR=$copy/build-windows
   if [[ " $* " == *".deb "* ]]; then "$copy/scripts/package.sh" || exit 1; fi
   if [[ " $* " == *".exe "* || " $* " == *".zip "* ]]; then
+    # Only against the Qt the files were made with: never an hour's new one.
+    "$copy/scripts/qt-for-windows.sh" --cached || { echo "check-release.sh: no Qt for MinGW-w64 in the cache" >&2; exit 1; }
     "$copy/scripts/cross-build-windows.sh" -DBMI_BUILD_TESTS=OFF && "$copy/scripts/package-windows.sh" || exit 1
   fi
 ) >"$again/build.log" 2>&1 || { tail -n 30 "$again/build.log" >&2; fail "building again in $copy failed"; }
