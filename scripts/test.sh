@@ -35,10 +35,11 @@ offscreen() { env QT_QPA_PLATFORM=offscreen "$@"; }
 
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server. strace kills
-# take-overs at each of their file calls.
+# take-overs at each of their file calls. diffoscope shows where a release
+# built again differs.
 step "installing what the tests need" scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc \
   lintian appstream xvfb x11-utils cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix \
-  wine wine64 strace nsis xdotool x11-xkb-utils imagemagick locales
+  wine wine64 strace nsis zip xdotool x11-xkb-utils imagemagick locales diffoscope-minimal
 # Some scenarios, and the Windows station under Wine, run in a real German
 # locale; some in an English (US) one.
 as_root=()
@@ -70,4 +71,7 @@ step "the Windows installer" env BUILD_DIR=build/windows scripts/package-windows
 step "the installer under Wine" tests/windows/check-windows.sh installer build/windows .
 step "the real window under Wine" tests/windows/check-windows.sh window build/windows .
 step "a failing flush under Wine" tests/windows/check-windows.sh flush build/windows .
+step "the .deb for the comparison" scripts/package.sh
+step "the .deb, the installer and the zip built again elsewhere" scripts/check-release.sh build-package/bmi-pondra_*.deb \
+  build/windows/bmi-pondra-*-setup.exe build/windows/bmi-pondra-*-windows.zip
 echo "test.sh: all passed in $(( ($(date +%s) - started) / 60 )) minutes"

@@ -6,7 +6,8 @@
 #     hour, and under CI failed.
 #   check-windows.sh installer BUILD_DIR SOURCE_DIR: install silently, start
 #     the installed program, install again, uninstall; the data folder and an
-#     operator's changed text survive all of it.
+#     operator's changed text survive all of it, also when the program was
+#     installed into the data folder itself.
 #   check-windows.sh window BUILD_DIR SOURCE_DIR: the real window on a virtual
 #     X server, typed into with access keys; keeps a screenshot in BUILD_DIR.
 #   check-windows.sh flush BUILD_DIR SOURCE_DIR: a take-over whose flush of
@@ -59,9 +60,24 @@ installer)
   echo "Eigener Text" > "$data/bmi0.txt"
   wine_wait "$setup" /S
   [ "$(cat "$data/bmi0.txt")" = "Eigener Text" ] || fail "installing again overwrote an operator's text"
+  # Windows' "Apps" list shows the publisher and the size.
+  entry=$(grep -A 12 'Uninstall\\\\bmi-pondra\]' "$WINEPREFIX/system.reg")
+  grep -q '"Publisher"="BMI - Pondra"' <<<"$entry" && grep -q '"EstimatedSize"=dword:0*[1-9a-f]' <<<"$entry" \
+    || fail "uninstall entry: $entry"
+  for licence in $(grep -o '[[:alnum:]-]*\.txt' "$program/Lizenzen/LIESMICH.txt"); do
+    [ -s "$program/Lizenzen/$licence" ] || fail "Lizenzen/LIESMICH.txt names $licence, which is not there"
+  done
   wine_wait "$program/uninstall.exe" /S
-  [ ! -e "$program" ] || fail "the program folder is left after uninstalling"
+  [ ! -e "$program" ] || fail "the program folder is left after uninstalling: $(find "$program")"
   [ "$(cat "$data/bmi0.txt")" = "Eigener Text" ] && [ -f "$data/bmi5.txt" ] || fail "uninstalling touched the data folder"
+  # Installed into the data folder itself, the uninstaller takes only what it
+  # installed: every person file and text stays as it was.
+  printf 'Erika Muster  weiblich 40Jahre\r\n\r\n' >"$data/Erika Muster.txt"
+  kept=$(cd "$data" && sha256sum -- *)
+  wine_wait "$setup" /S '/D=C:\Eigene' Dateien
+  [ -f "$data/uninstall.exe" ] || fail "did not install into C:\\Eigene Dateien"
+  wine_wait "$data/uninstall.exe" /S
+  [ "$(cd "$data" && sha256sum -- * 2>&1)" = "$kept" ] || fail "uninstalling changed the data folder it was installed into: $(ls -A "$data" 2>&1)"
   ;;
 window)
   shot=$build/window-under-wine.png
