@@ -41,7 +41,8 @@ Result failure(DWORD error)
         {{ERROR_FILENAME_EXCED_RANGE}, Outcome::Failed, "Dateiname zu lang"},
         {{ERROR_FILE_TOO_LARGE}, Outcome::Failed, "Datei zu groß"},
         {{ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS}, Outcome::Exists, "Datei existiert bereits"},
-        {{ERROR_CRC, ERROR_SEEK, ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_GEN_FAILURE, ERROR_IO_DEVICE},
+        // Wine answers a Linux EIO with ERROR_NOT_READY.
+        {{ERROR_CRC, ERROR_SEEK, ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_GEN_FAILURE, ERROR_IO_DEVICE, ERROR_NOT_READY},
          Outcome::Failed, "Ein-/Ausgabefehler"},
         {{ERROR_NOT_LOCKED, ERROR_LOCK_FAILED}, Outcome::Failed, "keine Sperre verfügbar"},
         {{ERROR_NETNAME_DELETED, ERROR_UNEXP_NET_ERR, ERROR_NETWORK_UNREACHABLE, ERROR_SEM_TIMEOUT},
