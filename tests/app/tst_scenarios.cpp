@@ -21,6 +21,11 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <winspool.h>
+#undef MessageBox // the station's own
+#endif
 #ifdef Q_OS_LINUX
 #include <cups/cups.h>
 
@@ -112,17 +117,46 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + printable(text).replace(QLatin1Char('\n'), QStringLiteral("\\x0a")) + QLatin1Char('"');
 }
 
+#ifdef Q_OS_WIN
+const wchar_t *const kFilePrinter = L"Datei"; // a default printer that writes into a file
+#endif
+
+// Under Wine the Linux root is the drive Z:, and Linux programs run as they are.
+const QString kHostRoot = kSystem == QLatin1String("Windows") ? QStringLiteral("Z:") : QString();
+
+// A file as the Linux tools see it.
+QString hostPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    using Convert = char *(CDECL *)(LPCWSTR);
+    static const auto convert = reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
+    if (char *onHost = convert ? convert(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16())) : nullptr) {
+        const QString converted = QString::fromUtf8(onHost);
+        HeapFree(GetProcessHeap(), 0, onHost);
+        return converted;
+    }
+#endif
+    return path;
+}
+
+// Runs a Linux program and gives what it wrote. Under Wine it runs beside
+// the test rather than as a child that can be waited for: on both systems
+// it leaves its output and then its exit status in files of their own.
 QString tool(const QString &name, const QStringList &args)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("/usr/bin/") + name, args);
-    const bool done = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    const QString output = QString::fromUtf8(process.readAllStandardOutput());
-    if (!done)
-        throw Stop{QStringLiteral("%1 %2: %3 %4").arg(name, args.join(QLatin1Char(' ')), process.errorString(), output),
-                   process.error() == QProcess::FailedToStart};
-    return output;
+    const QTemporaryDir files;
+    const QString output = files.filePath(QStringLiteral("output")), status = files.filePath(QStringLiteral("status"));
+    const QStringList script{QStringLiteral("-c"), QStringLiteral("o=$1 s=$2; shift 2; \"$@\" >\"$o\" 2>&1; echo $? >\"$s.new\"; /bin/mv \"$s.new\" \"$s\""),
+                             QStringLiteral("sh"), hostPath(output), hostPath(status), QStringLiteral("/usr/bin/") + name};
+    const bool started = QProcess::startDetached(kHostRoot + QStringLiteral("/bin/sh"), script + args);
+    const bool done = started && QTest::qWaitFor([&] { return QFile::exists(status); }, 60000);
+    QFile said(output), exit(status);
+    said.open(QIODevice::ReadOnly);
+    exit.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(said.readAll());
+    if (!done || exit.readAll().trimmed() != "0")
+        throw Stop{QStringLiteral("%1 %2: %3").arg(name, args.join(QLatin1Char(' ')), done ? text : QStringLiteral("did not end")), !started};
+    return text;
 }
 
 #ifdef Q_OS_LINUX
@@ -221,6 +255,17 @@ struct Station
             qWarning("the window did not become active");
     }
 
+#ifdef Q_OS_WIN
+    ~Station()
+    {
+        // The printer on a file port goes with the visit that added it.
+        PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        if (HANDLE printer = nullptr; OpenPrinterW(const_cast<wchar_t *>(kFilePrinter), &printer, &all)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+    }
+#endif
 #ifdef Q_OS_LINUX
     ~Station()
     {
@@ -291,6 +336,14 @@ struct Station
     }
 };
 
+// The first page of a PDF as a person sees it, at 72 dots per inch.
+QImage firstPage(const QString &hostPdf, const Station &station)
+{
+    tool(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
+                                      hostPdf, hostPath(station.home.path() + QStringLiteral("/page1"))});
+    return QImage(station.home.path() + QStringLiteral("/page1.png"));
+}
+
 // Carries out the steps; returns what the station shows afterwards, and the
 // pictures to compare: the chart, unless nothing is drawn, and the first pages
 // of the PDFs written, named after the scenario (base).
@@ -318,11 +371,6 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
         // Noted before the first watch, as reading the files opens them.
         if ((acts || word == QLatin1String("watch")) && !before)
             before = station.snapshot();
-#ifndef Q_OS_LINUX
-        // CUPS queues are the Linux test machine's.
-        if (word == QLatin1String("paper") || (word == QLatin1String("printer") && left != QLatin1String("says")))
-            throw Stop{QStringLiteral("the step \"%1\" needs Linux").arg(word), true};
-#endif
         // Conditions of the visit, which decided whether it is part of this run.
         if (word.startsWith(QLatin1Char('#')) || QStringList{"scale", "locale", "system"}.contains(word))
             continue;
@@ -479,9 +527,36 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             command.open(QIODevice::WriteOnly);
             command.write(QStringLiteral("#!/bin/sh\necho \"%1 $@\" >> \"$HOME/called\"\n%2\n").arg(left, right).toUtf8());
             command.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        } else if (word == QLatin1String("printer")) {
+        }
+#endif
+        else if (word == QLatin1String("printer")) {
             // The real printing, with this queue as the default, or none at
             // all: a print service of the visit's own without queues.
+#ifdef Q_OS_WIN
+            // Wine's printers are the host's CUPS queues, read as a program
+            // starts: without a print service CTest starts it without one.
+            HANDLE queue = nullptr;
+            if (rest != QLatin1String("unreachable") && rest != QLatin1String("none")) {
+                if (!OpenPrinterW(const_cast<wchar_t *>(L"bmi-pondra-test"), &queue, nullptr))
+                    throw Stop{QStringLiteral("no CUPS test queues: scripts/setup-test-printer.sh adds them"), true};
+                if (rest == QLatin1String("to file")) {
+                    // A printer on a file port, with the test queue's driver.
+                    DWORD size = 0;
+                    GetPrinterW(queue, 2, nullptr, 0, &size);
+                    std::vector<BYTE> info(size);
+                    GetPrinterW(queue, 2, info.data(), size, &size);
+                    auto *printer = reinterpret_cast<PRINTER_INFO_2W *>(info.data());
+                    printer->pPrinterName = const_cast<wchar_t *>(kFilePrinter);
+                    printer->pPortName = const_cast<wchar_t *>(L"FILE:");
+                    ClosePrinter(AddPrinterW(nullptr, 2, info.data()));
+                }
+                ClosePrinter(queue);
+                if (rest == QLatin1String("without default"))
+                    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows", L"Device");
+                else
+                    SetDefaultPrinterW(rest == QLatin1String("to file") ? kFilePrinter : reinterpret_cast<const wchar_t *>(rest.utf16()));
+            }
+#else
             cupsSetServer(nullptr); // the one of a visit's start
             cups_dest_t *queue = cupsGetNamedDest(CUPS_HTTP_DEFAULT, "bmi-pondra-test", nullptr);
             cupsFreeDests(1, queue);
@@ -504,31 +579,28 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             else if (rest != QLatin1String("without default"))
                 qputenv("LPDEST", rest.toUtf8());
             cupsSetServer(nullptr); // read the variables again
+#endif
             station.systemPrinter = true;
         } else if (word == QLatin1String("paper")) {
-            // The station's job on the test queue, once CUPS is done with it:
-            // cups-pdf has then written it whole, named after the job, into
-            // the folder its configuration names for this user.
-            int job = 0;
-            const bool done = QTest::qWaitFor([&] {
-                cups_job_t *jobs = nullptr;
-                const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 1, CUPS_WHICHJOBS_COMPLETED);
-                for (int i = 0; i < count; ++i)
-                    job = jobs[i].title == station.document && jobs[i].creation_time >= started.toSecsSinceEpoch() ? qMax(job, jobs[i].id) : job;
-                cupsFreeJobs(count, jobs);
-                return job > 0;
-            }, 60000);
-            const passwd *user = ::getpwuid(::getuid());
-            const QDir out(tool(QStringLiteral("sed"), {QStringLiteral("-n"), QStringLiteral("s/^Out //p"), QStringLiteral("/etc/cups/cups-pdf.conf")})
-                               .trimmed().replace(QStringLiteral("${HOME}"), QString::fromLocal8Bit(user->pw_dir))
-                               .replace(QStringLiteral("${USER}"), QString::fromLocal8Bit(user->pw_name)));
-            const QFileInfoList printed = out.entryInfoList({QStringLiteral("*-job_%1.pdf").arg(job)}, QDir::Files);
-            if (!done || printed.size() != 1)
-                throw Stop{QStringLiteral("no PDF of CUPS job %1 \"%2\" in %3").arg(job).arg(station.document, out.path())};
-            station.events << QStringLiteral("on paper as %1: ").arg(printed[0].fileName().section(QStringLiteral("__"), 0, 1)) + tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), printed[0].filePath(), QStringLiteral("-")}).simplified();
+            // The station's job, once the test queue has none left to do:
+            // cups-pdf has then written it whole, named after the job's title
+            // with its blanks and colons as "_", into the folder its
+            // configuration names for the user.
+            if (!QTest::qWaitFor([] { return tool(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("bmi-pondra-test")}).isEmpty(); }, 60000))
+                throw Stop{QStringLiteral("the test queue did not finish its jobs")};
+            const QStringList user = tool(QStringLiteral("getent"), {QStringLiteral("passwd"), tool(QStringLiteral("id"), {QStringLiteral("-u")}).trimmed()}).split(QLatin1Char(':'));
+            const QDir out(kHostRoot + tool(QStringLiteral("sed"), {QStringLiteral("-n"), QStringLiteral("s/^Out //p"), QStringLiteral("/etc/cups/cups-pdf.conf")})
+                               .trimmed().replace(QStringLiteral("${HOME}"), user.value(5)).replace(QStringLiteral("${USER}"), user.value(0)));
+            QFileInfoList printed = out.entryInfoList({QString(station.document).replace(QRegularExpression(QStringLiteral("[ :]")), QStringLiteral("_")) + QStringLiteral("*-job_*.pdf")},
+                                                      QDir::Files, QDir::Time);
+            printed.removeIf([&](const QFileInfo &pdf) { return pdf.lastModified() < started; });
+            if (printed.isEmpty())
+                throw Stop{QStringLiteral("no PDF of the job \"%1\" in %2").arg(station.document, out.path())};
+            const QString pdf = hostPath(printed[0].filePath());
+            station.events << QStringLiteral("on paper: ") + tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}).simplified();
+            pictures << std::pair{firstPage(pdf, station), base + QStringLiteral("-paper.png")};
             QFile::remove(printed[0].filePath());
         }
-#endif
         else if (word == QLatin1String("show"))
             station.events << QStringLiteral("shown: ") + station.state().join(QStringLiteral("\n    "));
         else if (word == QLatin1String("focus"))
@@ -566,14 +638,12 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
         }
         // A PDF as a person reads it: its text, and its first page as a picture.
         const QString pdf = station.file(it.key());
-        const QString text = tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
-        const QString title = tool(QStringLiteral("pdfinfo"), {pdf}).section(QStringLiteral("Title:"), 1).section(QLatin1Char('\n'), 0, 0);
+        const QString text = tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), hostPath(pdf), QStringLiteral("-")});
+        const QString title = tool(QStringLiteral("pdfinfo"), {hostPath(pdf)}).section(QStringLiteral("Title:"), 1).section(QLatin1Char('\n'), 0, 0);
         shown << QStringLiteral("  %1, %2 pages, titled %3:").arg(it.key()).arg(text.count(QLatin1Char('\f'))).arg(title.trimmed());
         for (const QString &line : text.split(QLatin1Char('\n')))
             shown << QStringLiteral("    ") + printable(line);
-        tool(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"),
-                                          QStringLiteral("-singlefile"), pdf, station.home.path() + QStringLiteral("/page1")});
-        pictures << std::pair{QImage(station.home.path() + QStringLiteral("/page1.png")), base + QStringLiteral("-page1.png")};
+        pictures << std::pair{firstPage(hostPath(pdf), station), base + QStringLiteral("-page1.png")};
     }
     const QImage drawing = station.find<QWidget>(QStringLiteral("DrawingSurface"))->grab().toImage();
     QImage blank(drawing.size(), drawing.format());
@@ -611,12 +681,29 @@ void TestScenarios::visit_data()
     for (const QFileInfo &info : QDir(QStringLiteral(SCENARIOS_DIR)).entryInfoList({QStringLiteral("*.txt")})) {
         QFile file(info.filePath());
         file.open(QIODevice::ReadOnly);
-        bool here = true;
-        for (const QRegularExpressionMatch &match : condition.globalMatch(QString::fromUtf8(file.readAll()).section(kExpected, 0, 0)))
+        const QString steps = QString::fromUtf8(file.readAll()).section(kExpected, 0, 0);
+        // Under Wine a visit that prints through a queue is made on Qt's
+        // Windows platform, whose print engine draws with the system's fonts;
+        // one without a print service by a program started without one, as
+        // Wine reads its printers from CUPS when a program starts.
+        static const QRegularExpression queue(QStringLiteral("^printer bmi-pondra-"), QRegularExpression::MultilineOption);
+        static const QRegularExpression noService(QStringLiteral("^printer (none|unreachable)$"), QRegularExpression::MultilineOption);
+        bool here = kSystem != QLatin1String("Windows")
+            || (queue.match(steps).hasMatch() == (QGuiApplication::platformName() == QLatin1String("windows"))
+                && noService.match(steps).hasMatch() == qEnvironmentVariableIsSet("CUPS_SERVER"));
+        for (const QRegularExpressionMatch &match : condition.globalMatch(steps))
             here = here && run.value(match.captured(1)) == match.captured(2);
         if (here)
             QTest::newRow(qPrintable(info.baseName())) << info.filePath();
     }
+}
+
+// Wine prints through a PostScript driver of its own, with the printable
+// area of the queue: a page on paper keeps a Windows picture beside it.
+QString reference(const QString &picture)
+{
+    const QString windows = picture.chopped(4) + QStringLiteral("-windows.png");
+    return kSystem == QLatin1String("Windows") && picture.endsWith(QLatin1String("-paper.png")) ? windows : picture;
 }
 
 void TestScenarios::visit()
@@ -646,7 +733,7 @@ void TestScenarios::visit()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write((steps + kExpected + shown).toUtf8());
         for (const auto &[picture, name] : pictures)
-            QVERIFY2(picture.save(name), qPrintable(name));
+            QVERIFY2(picture.save(reference(name)), qPrintable(reference(name)));
         QFAIL("written: review it with git diff, then run the test again");
     }
     const QStringList mine = forThisSystem(expected).split(QLatin1Char('\n'));
@@ -655,7 +742,7 @@ void TestScenarios::visit()
                                                                .arg(i + 1).arg(got.value(i), mine.value(i))));
     }
     for (const auto &[picture, name] : pictures)
-        QVERIFY2(!picture.isNull() && picture == QImage(name).convertToFormat(picture.format()), qPrintable(name));
+        QVERIFY2(!picture.isNull() && picture == QImage(reference(name)).convertToFormat(picture.format()), qPrintable(reference(name)));
 }
 
 int main(int argc, char *argv[])

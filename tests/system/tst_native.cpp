@@ -38,7 +38,7 @@ std::string readBack(const std::string &path)
 }
 
 // A saved printout takes its name, the place of an older one too; a folder
-// or link there stays. A default printer that writes into a file is told apart.
+// or link there stays.
 void checkPrintouts(const std::string &folder, bool linked)
 {
     for (const std::string text : {"erster", "zweiter"}) {
@@ -66,25 +66,6 @@ void checkPrintouts(const std::string &folder, bool linked)
         CHECK(readBack(folder + "alt.pdf") == (waitMs > 0 ? "dritter" : "zweiter") && !fs::exists(folder + "neu.pdf"));
         CloseHandle(viewer);
     }
-    // Wine shows the host's CUPS queues; a printer on a file port borrows
-    // the driver of one (Wine keeps it after DeletePrinter).
-    DWORD needed = 0, count = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed);
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count);
-    const auto *ordinary = reinterpret_cast<const PRINTER_INFO_2W *>(buffer.data());
-    for (; count > 0 && std::wstring_view(ordinary->pPortName) == L"FILE:"; --count, ++ordinary) {}
-    if (count == 0) { // under CI what is missing fails
-        failures += std::getenv("CI") && std::string_view(std::getenv("CI")) == "true";
-        return (void)std::printf("SKIP   : tst_native: this system has no printer; the default printer checks are left out\n");
-    }
-    wchar_t datei[] = L"Datei", port[] = L"FILE:";
-    PRINTER_INFO_2W file = *ordinary;
-    file.pPrinterName = datei, file.pPortName = port;
-    ClosePrinter(AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&file)));
-    std::string name;
-    CHECK(SetDefaultPrinterW(datei) && Native::printers(name) == Native::Printers::DefaultWritesFile && name == "Datei");
-    CHECK(SetDefaultPrinterW(ordinary->pPrinterName) && Native::printers(name) == Native::Printers::Default);
 #endif
 }
 
