@@ -13,9 +13,9 @@ scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc lintian ap
   cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 strace \
   nsis xdotool x11-xkb-utils imagemagick locales
 # Some scenarios, and the Windows station under Wine, run in a real German
-# locale; some in an English (US) one.
+# locale; some in an English (US) or a Swedish one.
 as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-for name in de_DE en_US; do
+for name in de_DE en_US sv_SE; do
   locale -a | grep -qx "$name.utf8" || "${as_root[@]}" localedef -i "$name" -c -f UTF-8 "$name.UTF-8"
 done
 scripts/build.sh
