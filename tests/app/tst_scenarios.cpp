@@ -387,10 +387,12 @@ QString carryOut(Station &station, const QString &steps, const QString &base, QL
                     QStringList buttons;
                     for (QAbstractButton *button : box->buttons())
                         buttons << button->text();
-                    // Where the text may wrap is no part of it; a word wider than the box is cut.
-                    const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    // The text as shown (markup rendered), as a screen reader reads it; where
+                    // it may wrap is no part of it; a word wider than the box is cut.
+                    QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    const QString shown = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
                     station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4%5")
-                                          .arg(box->windowTitle(), box->text().remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
+                                          .arg(box->windowTitle(), QString(shown).remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
                                           .arg(box->icon()).arg(label->minimumSizeHint().width() > label->width() ? " cut at the right" : "");
                     QTest::keyClick(box, keys.isEmpty() ? Qt::Key_Return : QKeySequence(keys.takeFirst())[0].key());
                 }
