@@ -8,10 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server. strace kills
-# take-overs at each of their file calls.
+# take-overs at each of their file calls; fusefat mounts a FAT image as the
+# data folder.
 scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc lintian appstream xvfb x11-utils \
   cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix wine wine64 strace \
-  nsis xdotool x11-xkb-utils imagemagick locales
+  nsis xdotool x11-xkb-utils imagemagick locales fusefat dosfstools
 # Some scenarios, and the Windows station under Wine, run in a real German
 # locale; some in an English (US) or a Swedish one.
 as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)

@@ -76,9 +76,15 @@ inline std::string temporaryName(std::string_view fileName)
 // Writes the bytes completely under the temporary name and then gives the
 // file its name, which fails with Exists when that name is taken: a second
 // station never overwrites, nor sees a half-written file. Another station's
-// temporary file is waited for (removeLeftover).
+// temporary file is waited for (removeLeftover). Once named, the file counts
+// as written.
 Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
                  const std::function<void()> &whileWaiting);
+// The same, but the file takes the place of an older regular file of that
+// name (a link or folder is never replaced): readers see the older file or
+// the whole new one; of stations writing at once, the last one's stays.
+Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
+                    const std::function<void()> &whileWaiting);
 
 // Removes the temporary file of the path when a crash left it. One that a
 // station still writes is waited for as a lock is, and left alone.
@@ -111,11 +117,6 @@ std::string dataFolder();
 std::string forbiddenNameCharacters();
 // The command line that shuts the computer down.
 std::vector<std::string> shutdownCommand();
-
-// Gives the file `from` the name `to`, in place of an older regular file
-// there; a link or folder at `to` is never replaced. `from` is removed when
-// that fails.
-Result moveOver(const std::string &from, const std::string &to);
 
 // DefaultWritesFile: the default printer's driver asks for a file name
 // (print to PDF or XPS), which would need a dialog.

@@ -41,6 +41,7 @@ Result failure(DWORD error)
         {{ERROR_FILENAME_EXCED_RANGE}, Outcome::Failed, "Dateiname zu lang"},
         {{ERROR_FILE_TOO_LARGE}, Outcome::Failed, "Datei zu groß"},
         {{ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS}, Outcome::Exists, "Datei existiert bereits"},
+        {{ERROR_DIRECTORY}, Outcome::NotRegularFile, "keine gewöhnliche Datei"},
         {{ERROR_CRC, ERROR_SEEK, ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_GEN_FAILURE, ERROR_IO_DEVICE},
          Outcome::Failed, "Ein-/Ausgabefehler"},
         {{ERROR_NOT_LOCKED, ERROR_LOCK_FAILED}, Outcome::Failed, "keine Sperre verfügbar"},
@@ -146,10 +147,8 @@ std::wstring temporaryPath(const std::string &path)
     return wide(path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1)));
 }
 
-} // namespace
-
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting)
+Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
+                  const std::function<void()> &whileWaiting)
 {
     // A name holds at most 255 UTF-16 units; Wine answers a longer one as
     // if the folder were missing.
@@ -175,9 +174,15 @@ Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
             error = GetLastError();
         CloseHandle(file);
         // Without MOVEFILE_REPLACE_EXISTING a taken name is never replaced,
-        // and a share checks and renames on the server in one step. Taken
-        // for a crash's meanwhile, the file is written anew.
-        if (!error && !MoveFileExW(temporary.c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH))
+        // and a share checks and renames on the server in one step; a link
+        // or folder is never replaced. Taken for a crash's meanwhile, the
+        // file is written anew.
+        const DWORD seen = replace ? GetFileAttributesW(wide(path).c_str()) : INVALID_FILE_ATTRIBUTES;
+        if (!error && seen != INVALID_FILE_ATTRIBUTES
+            && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
+            error = ERROR_DIRECTORY;
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+        if (!error && !MoveFileExW(temporary.c_str(), wide(path).c_str(), flags))
             error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND && GetFileAttributesW(temporary.c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
@@ -188,6 +193,20 @@ Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
         return {};
     }
     return kHeld;
+}
+
+} // namespace
+
+Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
+                 const std::function<void()> &whileWaiting)
+{
+    return writeWhole(path, bytes, false, timeoutMs, whileWaiting);
+}
+
+Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
+                    const std::function<void()> &whileWaiting)
+{
+    return writeWhole(path, bytes, true, timeoutMs, whileWaiting);
 }
 
 Result removeLeftover(const std::string &path, int timeoutMs, const std::function<void()> &whileWaiting)
@@ -297,21 +316,6 @@ std::string forbiddenNameCharacters()
 std::vector<std::string> shutdownCommand()
 {
     return {"shutdown.exe", "/s", "/t", "0"};
-}
-
-Result moveOver(const std::string &from, const std::string &to)
-{
-    const std::wstring source = wide(from), target = wide(to);
-    const DWORD seen = GetFileAttributesW(target.c_str());
-    Result moved;
-    if (seen != INVALID_FILE_ATTRIBUTES
-        && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
-        moved = {Outcome::NotRegularFile, "keine gewöhnliche Datei"};
-    else if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        moved = failure(GetLastError());
-    if (!moved.ok())
-        DeleteFileW(source.c_str());
-    return moved;
 }
 
 namespace {

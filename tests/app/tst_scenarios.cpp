@@ -598,8 +598,9 @@ void TestScenarios::visit()
 int main(int argc, char *argv[])
 {
     // Started again as another station (tests/system/shared-folder.sh): one
-    // that stores records, or one that holds a person file's lock for a while
-    // and then appends a line of its own.
+    // that stores records, one that saves the same report again and again, or
+    // one that holds a person file's lock for a while and then appends a line
+    // of its own.
     if (argc == 5 && qstrcmp(argv[1], "station") == 0) {
         for (int n = 0; n < std::atoi(argv[4]); ++n) {
             for (int person = 0; person < std::atoi(argv[3]); ++person) {
@@ -608,6 +609,16 @@ int main(int argc, char *argv[])
                         QStringLiteral("  %1%2 BMI: 22").arg(argv[2]).arg(n).toLatin1()); !failed.isEmpty())
                     return std::puts(qPrintable(failed)), 1;
             }
+        }
+        return 0;
+    }
+    if (argc == 4 && qstrcmp(argv[1], "print") == 0) {
+        QApplication app(argc, argv);
+        for (int n = 0; n < std::atoi(argv[3]); ++n) {
+            const auto printer = SystemPrinter::open({{}, QString::fromStdString(Native::dataFolder()) + "Zwei Stationen.pdf"});
+            printer->printLine(argv[2] + QString::number(n));
+            if (const QString said = printer->endDocument(); !said.endsWith(QLatin1String(".pdf")))
+                return std::puts(qPrintable(said)), 1;
         }
         return 0;
     }

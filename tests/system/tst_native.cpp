@@ -38,14 +38,11 @@ std::string readBack(const std::string &path)
 // or link there stays. A default printer that writes into a file is told apart.
 void checkPrintouts(const std::string &folder, bool linked)
 {
-    for (const std::string text : {"erster", "zweiter"}) {
-        CHECK(Native::createNew(folder + "neu.pdf", text, 0, [] {}).ok());
-        CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf").ok() && readBack(folder + "alt.pdf") == text);
-    }
-    for (const char *taken : {"Ordner", "link.txt"}) {
-        CHECK(Native::createNew(folder + "neu.pdf", "neu", 0, [] {}).ok());
-        const Outcome refused = Native::moveOver(folder + "neu.pdf", folder + taken).outcome;
-        CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + "neu.pdf"));
+    for (const std::string text : {"erster", "zweiter"})
+        CHECK(Native::replaceWhole(folder + "alt.pdf", text, 0, [] {}).ok() && readBack(folder + "alt.pdf") == text);
+    for (const std::string taken : {"Ordner", "link.txt"}) {
+        const Outcome refused = Native::replaceWhole(folder + taken, "neu", 0, [] {}).outcome;
+        CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + Native::temporaryName(taken)));
     }
 #ifdef _WIN32
     // Wine shows the host's CUPS queues; a printer on a file port borrows
