@@ -14,7 +14,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ "$mode" = suite ]; then
   "$source/scripts/qt-for-windows.sh" --cached >/dev/null
   BUILD_DIR=$build "$source/scripts/cross-build-windows.sh" >/dev/null
-  # One data folder in the Wine prefix: one test at a time.
+  # Its tests take turns in its one Wine prefix (RESOURCE_LOCK), also with
+  # CTEST_PARALLEL_LEVEL set.
   exec ctest --test-dir "$build" --output-on-failure
 fi
 export PATH=/usr/bin:/bin LC_ALL=de_DE.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
