@@ -74,17 +74,24 @@ inline std::string temporaryName(std::string_view fileName)
 }
 
 // Writes the bytes completely under the temporary name and then gives the
-// file its name, which fails with Exists when that name is taken: a second
-// station never overwrites, nor sees a half-written file. Another station's
+// file its name: nobody ever sees a half-written file. Another station's
 // temporary file is waited for (removeLeftover). Once named, the file counts
-// as written.
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting);
-// The same, but the file takes the place of an older regular file of that
-// name (a link or folder is never replaced): readers see the older file or
-// the whole new one; of stations writing at once, the last one's stays.
-Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
-                    const std::function<void()> &whileWaiting);
+// as written. Unless replace, a taken name fails with Exists, so that a
+// second station never overwrites; with replace, the file takes the place of
+// an older regular file (never of a link or folder), and of stations writing
+// at once the last one's stays.
+Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
+                  const std::function<void()> &whileWaiting);
+inline Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
+                        const std::function<void()> &whileWaiting)
+{
+    return writeWhole(path, bytes, false, timeoutMs, whileWaiting);
+}
+inline Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
+                           const std::function<void()> &whileWaiting)
+{
+    return writeWhole(path, bytes, true, timeoutMs, whileWaiting);
+}
 
 // Removes the temporary file of the path when a crash left it. One that a
 // station still writes is waited for as a lock is, and left alone.

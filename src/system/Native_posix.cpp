@@ -139,6 +139,8 @@ int giveName(const std::string &temporary, const std::string &path, const File &
     return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
 }
 
+} // namespace
+
 Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
                   const std::function<void()> &whileWaiting)
 {
@@ -182,20 +184,6 @@ Result writeWhole(const std::string &path, std::string_view bytes, bool replace,
         return {};
     }
     return kHeld;
-}
-
-} // namespace
-
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting)
-{
-    return writeWhole(path, bytes, false, timeoutMs, whileWaiting);
-}
-
-Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
-                    const std::function<void()> &whileWaiting)
-{
-    return writeWhole(path, bytes, true, timeoutMs, whileWaiting);
 }
 
 Result removeLeftover(const std::string &path, int timeoutMs, const std::function<void()> &whileWaiting)

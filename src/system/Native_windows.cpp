@@ -147,6 +147,8 @@ std::wstring temporaryPath(const std::string &path)
     return wide(path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1)));
 }
 
+} // namespace
+
 Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
                   const std::function<void()> &whileWaiting)
 {
@@ -193,20 +195,6 @@ Result writeWhole(const std::string &path, std::string_view bytes, bool replace,
         return {};
     }
     return kHeld;
-}
-
-} // namespace
-
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting)
-{
-    return writeWhole(path, bytes, false, timeoutMs, whileWaiting);
-}
-
-Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
-                    const std::function<void()> &whileWaiting)
-{
-    return writeWhole(path, bytes, true, timeoutMs, whileWaiting);
 }
 
 Result removeLeftover(const std::string &path, int timeoutMs, const std::function<void()> &whileWaiting)
