@@ -5,8 +5,8 @@
 # append, they leave the file without the record or with it whole, and the
 # next take-over works and leaves nothing else; and failures only a file
 # server shows, injected. Two stations saving the same report at once. With
-# "fat", all of it on a FAT file system through fusefat, which has no hard
-# links. Exits 77 where strace, or fusefat, cannot run, and nothing failed.
+# "fat", the same on a FAT image through fusefat, which has no hard links.
+# Exits 77 where strace, or fusefat, cannot run, and nothing failed.
 # Usage: shared-folder.sh TST_SCENARIOS [fat]
 set -uo pipefail
 station=$1 fat=${2:-}
