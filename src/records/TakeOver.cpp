@@ -12,8 +12,8 @@ namespace {
 const QString kRefusal = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
 
 // "1e3": the station's numbers are written without. Qt reads a Latin "e"
-// or "E" as an exponent in every locale, and a locale's own exponent when it
-// is one letter ("Е"); one of several characters ("×10^") is only written.
+// or "E" as an exponent in every locale, and a locale's own exponent when
+// that is one letter ("Е"); one of several characters ("×10^") it only writes.
 bool hasExponent(const QString &text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); })
