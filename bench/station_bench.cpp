@@ -3,7 +3,6 @@
 //   station-bench --program PATH --bare PATH --work DIR
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "system/CodePage.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/SystemPrinter.h"
 
@@ -14,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QTextStream>
@@ -184,15 +184,14 @@ int main(int argc, char *argv[])
     QList<Row> rows;
     QTextStream out(stdout);
 
-    // Offscreen always; on X11 too when a display is there (bench.sh starts Xvfb).
-    QStringList platforms{"offscreen"};
-    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-        platforms << "xcb";
-    for (const QString &platform : platforms) {
-        const auto [station, bare] = sideBySide(rounds, [&] { return startUp(parser.value("program"), platform); },
-                                                [&] { return startUp(parser.value("bare"), platform); });
-        rows << ratioRow(QStringLiteral("start to first shown window (%1)").arg(platform), station, bare,
-                         "(bare window)", 1.25);
+    // On an X server (bench.sh starts Xvfb), as a station starts: offscreen,
+    // the first letter drawn costs a font set-up the bare window never pays.
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        rows << Row{"start to first shown window (X11)", "no X display: run it through bench.sh", "", "≤ 1.25", false};
+    } else {
+        const auto [station, bare] = sideBySide(rounds, [&] { return startUp(parser.value("program"), "xcb"); },
+                                                [&] { return startUp(parser.value("bare"), "xcb"); });
+        rows << ratioRow("start to first shown window (X11)", station, bare, "(bare window)", 1.25);
     }
 
     writeHistory(data + "Big Record.txt", 1000000);
@@ -234,14 +233,23 @@ int main(int argc, char *argv[])
         rows << ratioRow("chart, 1,000,000-record file", big, small, "(3 lines)", 1.1);
     }
     {
+        // The yardstick reads the same file and decodes all of it, through a
+        // table of the 256 characters Qt's own converter gives the bytes.
         const QString tablePath = data + "Big Table.txt";
-        const auto [table, alone] = sideBySide(3, [&] { return press("Command5", "Big", "Table"); },
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = char(b);
+        const QString windows1252 = QStringDecoder("windows-1252").decode(bytes);
+        const auto [table, alone] = sideBySide(rounds, [&] { return press("Command5", "Big", "Table"); },
                                                [&] {
                                                    return millis([&] {
                                                        QFile f(tablePath);
                                                        f.open(QIODevice::ReadOnly);
-                                                       const QString text = CodePage::decode(f.readAll());
-                                                       Q_UNUSED(text);
+                                                       const QByteArray read = f.readAll();
+                                                       QString text(read.size(), Qt::Uninitialized);
+                                                       QChar *out = text.data();
+                                                       for (const char b : read)
+                                                           *out++ = windows1252[uchar(b)];
                                                    });
                                                });
         rows << ratioRow("table, 1,000,000-line file", table, alone, "(read + decode alone)", 3);

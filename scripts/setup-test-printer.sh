@@ -4,6 +4,8 @@
 # through cups-pdf: bmi-pondra-test, and bmi-pondra-refusing, which refuses
 # every job. Needs root or sudo; changes no default.
 set -euo pipefail
+# The CUPS tools' answers are read below: in English, whatever the locale.
+export LC_ALL=C
 
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()

@@ -35,16 +35,16 @@ offscreen() { env QT_QPA_PLATFORM=offscreen "$@"; }
 
 # The packaging tests build and check the .deb, validate the launcher and look
 # for the installed program's window on a virtual X server. strace kills
-# take-overs at each of their file calls. diffoscope shows where a release
-# built again differs.
+# take-overs at each of their file calls; fusefat mounts a FAT image as the
+# data folder. diffoscope shows where a release built again differs.
 step "installing what the tests need" scripts/setup.sh poppler-utils dpkg-dev file desktop-file-utils scdoc \
   lintian appstream xvfb x11-utils cups printer-driver-cups-pdf clang libclang-rt-dev g++-mingw-w64-x86-64-posix \
-  wine wine64 strace nsis zip xdotool x11-xkb-utils imagemagick locales diffoscope-minimal
+  wine wine64 strace nsis zip xdotool x11-xkb-utils imagemagick locales fusefat dosfstools diffoscope-minimal
 # Some scenarios, and the Windows station under Wine, run in a real German
-# locale; some in an English (US) one.
+# locale; some in an English (US) or a Swedish one.
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-for name in de_DE en_US; do
+for name in de_DE en_US sv_SE; do
   locale -a | grep -qx "$name.utf8" || step "making the locale $name" "${as_root[@]}" localedef -i "$name" -c -f UTF-8 "$name.UTF-8"
 done
 # The printing tests print through real CUPS queues; without them they skip.

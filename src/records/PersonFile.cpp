@@ -1,8 +1,8 @@
 #include "records/PersonFile.h"
 
 #include "system/Native.h"
+#include "system/OtherStation.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 namespace {
@@ -99,11 +99,10 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     const std::string name = path.toStdString();
     const QByteArray record = recordLine + "\r\n";
     const QByteArray wholeFile = headerLine + "\r\n\r\n" + record;
-    // The window repaints while another station writes, but takes no input.
-    const auto whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     Native::Opened opened = Native::openForAppend(name);
     if (opened.result.outcome == Native::Outcome::Missing) {
-        const Native::Result created = Native::createNew(name, view(wholeFile), Native::kWaitMs, whileWaiting);
+        const Native::Result created
+            = Native::createNew(name, view(wholeFile), OtherStation::kWaitMs, OtherStation::whileWaiting);
         if (created.outcome != Native::Outcome::Exists)
             return storeFailure(path, created);
         // Another station created it meanwhile: extend theirs.
@@ -111,7 +110,7 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     }
     Native::Result result = opened.result;
     if (result.ok())
-        result = Native::lockExclusive(opened.file, Native::kWaitMs, whileWaiting);
+        result = Native::lockExclusive(opened.file, OtherStation::kWaitMs, OtherStation::whileWaiting);
     // A mount without locks: append all the same, but never cut back.
     const bool locked = result.ok();
     if (result.outcome == Native::Outcome::NoLocking)
@@ -123,6 +122,6 @@ QString PersonFile::store(const QString &path, const QByteArray &headerLine, con
     if (result.ok())
         result = Native::appendBlock(opened.file, view(end.byte ? lineEnd + record : wholeFile), locked);
     // What a crash left between naming the file and tidying up; never waits.
-    Native::removeLeftover(name, 0, whileWaiting);
+    Native::removeLeftover(name, 0, OtherStation::whileWaiting);
     return storeFailure(path, result);
 }

@@ -4,16 +4,20 @@
 #include "records/PersonFile.h"
 #include "records/StationLocale.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 const QString kRefusal = QStringLiteral("Daten nicht übernommen! Bitte Eingaben überprüfen!");
 
-// "1e3": the station's numbers are written without.
+// "1e3": the station's numbers are written without. Qt reads a Latin "e"
+// or "E" as an exponent in every locale, and a locale's own exponent when
+// that is one letter ("Е"); one of several characters ("×10^") it only writes.
 bool hasExponent(const QString &text)
 {
-    return text.contains(StationLocale::locale().exponential(), Qt::CaseInsensitive);
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); })
+        || text.contains(StationLocale::locale().exponential());
 }
 
 // A measurement is a plain number above zero: zero or less measures nothing,
@@ -58,10 +62,10 @@ std::variant<TakeOverPlan, QString> TakeOver::plan(const TakeOverInput &in)
     // Only the first two characters are stored: from 100 on, or written with
     // an exponent, they would show another number.
     const QString bmiText = StationLocale::numberToText(bmi);
-    const bool tooHigh = !std::isfinite(bmi) || *StationLocale::textToNumber(bmiText) >= 100;
-    if (tooHigh || hasExponent(bmiText))
+    const auto shown = hasExponent(bmiText) ? std::nullopt : StationLocale::textToNumber(bmiText);
+    if (!shown || *shown >= 100)
         return kRefusal + QStringLiteral("\n„Größe“ und „Gewicht“ ergeben einen BMI %1.")
-                              .arg(tooHigh ? QStringLiteral("von 100 oder mehr") : QStringLiteral("nahe 0"));
+                              .arg(bmi > 1 ? QStringLiteral("von 100 oder mehr") : QStringLiteral("nahe 0"));
 
     TakeOverPlan plan;
     plan.bmiText = bmiText.left(2);

@@ -45,10 +45,6 @@ private:
     int m_descriptor = -1;
 };
 
-// How long a take-over or a saved printout waits for another station, or
-// for a program holding a file for a moment, before it says so.
-inline constexpr int kWaitMs = 5000;
-
 // Both systems' answers when another station holds the file, and when a
 // file shrinks while it is read.
 inline const Result kHeld{Outcome::LockTimedOut, "von einer anderen Station gesperrt"};
@@ -78,11 +74,24 @@ inline std::string temporaryName(std::string_view fileName)
 }
 
 // Writes the bytes completely under the temporary name and then gives the
-// file its name, which fails with Exists when that name is taken: a second
-// station never overwrites, nor sees a half-written file. Another station's
-// temporary file is waited for (removeLeftover).
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting);
+// file its name: nobody ever sees a half-written file. Another station's
+// temporary file is waited for (removeLeftover). Once named, the file counts
+// as written. Unless replace, a taken name fails with Exists, so that a
+// second station never overwrites; with replace, the file takes the place of
+// an older regular file (never of a link or folder), and of stations writing
+// at once the last one's stays.
+Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
+                  const std::function<void()> &whileWaiting);
+inline Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
+                        const std::function<void()> &whileWaiting)
+{
+    return writeWhole(path, bytes, false, timeoutMs, whileWaiting);
+}
+inline Result replaceWhole(const std::string &path, std::string_view bytes, int timeoutMs,
+                           const std::function<void()> &whileWaiting)
+{
+    return writeWhole(path, bytes, true, timeoutMs, whileWaiting);
+}
 
 // Removes the temporary file of the path when a crash left it. One that a
 // station still writes is waited for as a lock is, and left alone.
@@ -115,13 +124,6 @@ std::string dataFolder();
 std::string forbiddenNameCharacters();
 // The command line that shuts the computer down.
 std::vector<std::string> shutdownCommand();
-
-// Gives the file `from` the name `to`, in place of an older regular file
-// there; a link or folder at `to` is never replaced. `from` is removed when
-// that fails. A file held open for a moment by another program (Windows) is
-// waited for until timeoutMs have passed.
-Result moveOver(const std::string &from, const std::string &to, int timeoutMs,
-                const std::function<void()> &whileWaiting);
 
 // DefaultWritesFile: the default printer's driver asks for a file name
 // (print to PDF or XPS), which would need a dialog.

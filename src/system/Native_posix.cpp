@@ -109,10 +109,40 @@ std::string temporaryPath(const std::string &path)
     return path.substr(0, slash + 1) + temporaryName(path.substr(slash + 1));
 }
 
+// Gives the whole temporary file its name. link() never replaces a name (a
+// retransmitted link() over NFS can answer "exists" for its own success: then
+// the file has two names); where the folder has no links (FAT, some SMB
+// servers), renameat2() without replacing; where that is missing too (FAT
+// through FUSE), rename() once the name is seen free, under the temporary
+// file's lock: only the station holding that can create the name. A
+// replacing rename() never replaces a link or folder.
+int giveName(const std::string &temporary, const std::string &path, const File &file, bool replace, bool locked)
+{
+    struct stat seen {};
+    if (!replace) {
+        if (::link(temporary.c_str(), path.c_str()) == 0)
+            return 0;
+        const int error = errno;
+        if (error == EEXIST && ::fstat(file.descriptor(), &seen) == 0 && seen.st_nlink == 2)
+            return 0;
+        if (error != EPERM && error != EOPNOTSUPP && error != EMLINK && error != ENOSYS)
+            return error;
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return errno;
+        if (!locked)
+            return error;
+    }
+    if (::lstat(path.c_str(), &seen) == 0 && !(replace && S_ISREG(seen.st_mode)))
+        return replace ? EISDIR : EEXIST;
+    return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+}
+
 } // namespace
 
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting)
+Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
+                  const std::function<void()> &whileWaiting)
 {
     const std::string temporary = temporaryPath(path);
     // Each round either writes, or finds the name taken and frees it: only
@@ -137,22 +167,20 @@ Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
         int error = writeAll(file, bytes);
         if (!error && ::fsync(file.descriptor()) != 0)
             error = errno;
-        // link() never replaces a name. A retransmitted link() over NFS can
-        // answer "exists" for its own success: then the file has two names.
-        struct stat linked {};
-        if (!error && ::link(temporary.c_str(), path.c_str()) != 0) {
-            error = errno;
-            if (error == EEXIST && ::fstat(file.descriptor(), &linked) == 0 && linked.st_nlink == 2)
-                error = 0;
-        }
-        ::unlink(temporary.c_str());
+        if (!error)
+            error = giveName(temporary, path, file, replace, held.ok());
+        // Still the temporary name after a link() or a failure; nobody else
+        // takes it from the holder of its lock.
+        if (named(temporary, file))
+            ::unlink(temporary.c_str());
         if (error)
             return failure(error);
-        // The new name is only safe once the folder is on the disk too; some
-        // file systems cannot flush a folder (EINVAL).
+        // Once named, the file counts as written: another station may already
+        // append to it, so it could not be taken back. The folder is flushed
+        // only for the name to last.
         const File folder(::open(path.substr(0, path.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder && ::fsync(folder.descriptor()) != 0 && errno != EINVAL)
-            return failure(errno);
+        if (folder)
+            ::fsync(folder.descriptor());
         return {};
     }
     return kHeld;
@@ -254,18 +282,6 @@ std::string forbiddenNameCharacters()
 std::vector<std::string> shutdownCommand()
 {
     return {"systemctl", "poweroff"};
-}
-
-Result moveOver(const std::string &from, const std::string &to, int, const std::function<void()> &)
-{
-    struct stat seen {};
-    int error = ::lstat(to.c_str(), &seen) == 0 && !S_ISREG(seen.st_mode) ? EISDIR : 0;
-    if (!error && ::rename(from.c_str(), to.c_str()) != 0)
-        error = errno;
-    if (!error)
-        return {};
-    ::unlink(from.c_str());
-    return failure(error);
 }
 
 Printers printers(std::string &defaultName)

@@ -41,6 +41,7 @@ Result failure(DWORD error)
         {{ERROR_FILENAME_EXCED_RANGE}, Outcome::Failed, "Dateiname zu lang"},
         {{ERROR_FILE_TOO_LARGE}, Outcome::Failed, "Datei zu groß"},
         {{ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS}, Outcome::Exists, "Datei existiert bereits"},
+        {{ERROR_DIRECTORY}, Outcome::NotRegularFile, "keine gewöhnliche Datei"},
         // Wine answers a Linux EIO with ERROR_NOT_READY.
         {{ERROR_CRC, ERROR_SEEK, ERROR_READ_FAULT, ERROR_WRITE_FAULT, ERROR_GEN_FAILURE, ERROR_IO_DEVICE, ERROR_NOT_READY},
          Outcome::Failed, "Ein-/Ausgabefehler"},
@@ -182,8 +183,8 @@ std::wstring temporaryPath(const std::string &path)
 
 } // namespace
 
-Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
-                 const std::function<void()> &whileWaiting)
+Result writeWhole(const std::string &path, std::string_view bytes, bool replace, int timeoutMs,
+                  const std::function<void()> &whileWaiting)
 {
     // A name holds at most 255 UTF-16 units; Wine answers a longer one as
     // if the folder were missing.
@@ -209,13 +210,17 @@ Result createNew(const std::string &path, std::string_view bytes, int timeoutMs,
             error = GetLastError();
         CloseHandle(file);
         // Without MOVEFILE_REPLACE_EXISTING a taken name is never replaced,
-        // and a share checks and renames on the server in one step. Taken
-        // for a crash's meanwhile, the file is written anew.
+        // and a share checks and renames on the server in one step; a link,
+        // folder or device is never replaced. Taken for a crash's meanwhile,
+        // the file is written anew.
         const std::wstring target = systemPath(path);
+        const DWORD seen = replace ? GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
+        if (!error && (isDevice(target) || (seen != INVALID_FILE_ATTRIBUTES
+            && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))))
+            error = ERROR_DIRECTORY;
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
         if (!error)
-            error = isDevice(target) ? ERROR_ACCESS_DENIED : whenFree(timeoutMs, whileWaiting, [&] {
-                return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-            });
+            error = whenFree(timeoutMs, whileWaiting, [&] { return MoveFileExW(temporary.c_str(), target.c_str(), flags); });
         if (error == ERROR_FILE_NOT_FOUND && GetFileAttributesW(temporary.c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
         if (error) {
@@ -334,24 +339,6 @@ std::string forbiddenNameCharacters()
 std::vector<std::string> shutdownCommand()
 {
     return {"shutdown.exe", "/s", "/t", "0"};
-}
-
-Result moveOver(const std::string &from, const std::string &to, int timeoutMs,
-                const std::function<void()> &whileWaiting)
-{
-    const std::wstring source = systemPath(from), target = systemPath(to);
-    const DWORD seen = GetFileAttributesW(target.c_str());
-    Result moved;
-    if (isDevice(target) || (seen != INVALID_FILE_ATTRIBUTES
-        && seen & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)))
-        moved = {Outcome::NotRegularFile, "keine gewöhnliche Datei"};
-    else if (const DWORD error = whenFree(timeoutMs, whileWaiting, [&] {
-                 return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-             }))
-        moved = failure(error);
-    if (!moved.ok())
-        whenFree(timeoutMs, whileWaiting, [&] { return DeleteFileW(source.c_str()); });
-    return moved;
 }
 
 namespace {

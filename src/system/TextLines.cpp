@@ -24,7 +24,8 @@ TextLines TextLines::operatorText(QByteArray bytes)
     const bool marked = bytes.startsWith("\xEF\xBB\xBF");
     if (marked)
         bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence left unfinished at the end is an error too.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = utf8.decode(bytes);
     const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
     TextLines lines(std::move(bytes));

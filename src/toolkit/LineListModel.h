@@ -20,6 +20,9 @@ public:
     void setRowSize(QSize size);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    // The view asks for every row's index when it lays out: without the
+    // base's two further virtual calls per row.
+    QModelIndex index(int row, int column = 0, const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:

@@ -29,6 +29,7 @@ MessageBox::Answer ask(QWidget *parent, const QString &text, QMessageBox::Standa
     if (answerer)
         return answerer(text);
     QMessageBox box(QMessageBox::NoIcon, parent->window()->windowTitle(), wrappable(text), buttons, parent);
+    box.setTextFormat(Qt::PlainText); // a name such as "<b>Max" is shown as typed
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? MessageBox::Ok : MessageBox::Cancel;
 }

@@ -1,10 +1,9 @@
 #include "toolkit/SystemPrinter.h"
 
 #include "system/Native.h"
+#include "system/OtherStation.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -18,22 +17,6 @@ constexpr qreal kDotsPerTwip = kDotsPerInch / 1440.0;
 // More than a page could show of one line, even wrapped over a few lines;
 // laying out a line of megabytes would hold the window for many seconds.
 constexpr qsizetype kPrintableLength = 4000;
-
-Native::Result save(const QString &path, std::string_view pdf)
-{
-    // Whole under a short name of its own first, so that an older PDF stays
-    // as it was until then, and any name the folder holds fits.
-    const std::string folder = QFileInfo(path).path().toStdString() + "/";
-    std::string whole;
-    Native::Result made{Native::Outcome::Exists, {}};
-    for (int n = 0; made.outcome == Native::Outcome::Exists; ++n) {
-        whole = folder + ".Ausdruck-" + std::to_string(n) + ".pdf";
-        made = Native::createNew(whole, pdf, 0, [] {});
-    }
-    // The window repaints while another program holds the older one, but takes no input.
-    const auto whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    return made.ok() ? Native::moveOver(whole, path.toStdString(), Native::kWaitMs, whileWaiting) : made;
-}
 
 } // namespace
 
@@ -186,7 +169,10 @@ QString SystemPrinter::endDocument()
         return m_notPrinted + QStringLiteral(" Der Ausdruck konnte nicht gespeichert werden: der Name ergibt keinen "
                                              "zulässigen Dateinamen.");
     const QString path = QDir::toNativeSeparators(m_job.pdfPath);
-    const Native::Result saved = save(m_job.pdfPath, pdf);
+    // Whole under a short temporary name first, so that an older PDF stays as
+    // it was until then; another station saving the same report is waited for.
+    const Native::Result saved = Native::replaceWhole(m_job.pdfPath.toStdString(), pdf, OtherStation::kWaitMs,
+                                                      OtherStation::whileWaiting);
     if (!saved.ok())
         return m_notPrinted + QStringLiteral(" Der Ausdruck konnte nicht unter %1 gespeichert werden: %2.")
                                   .arg(path, QString::fromStdString(saved.reason));

@@ -476,10 +476,12 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
                     QStringList buttons;
                     for (QAbstractButton *button : box->buttons())
                         buttons << button->text();
-                    // Where the text may wrap is no part of it; a word wider than the box is cut.
-                    const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    // The text as shown (markup rendered), as a screen reader reads it; where
+                    // it may wrap is no part of it; a word wider than the box is cut.
+                    QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    const QString shown = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
                     station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4%5")
-                                          .arg(box->windowTitle(), box->text().remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
+                                          .arg(box->windowTitle(), QString(shown).remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
                                           .arg(box->icon()).arg(label->minimumSizeHint().width() > label->width() ? " cut at the right" : "");
                     QTest::keyClick(box, keys.isEmpty() ? Qt::Key_Return : QKeySequence(keys.takeFirst())[0].key());
                 }
@@ -748,8 +750,9 @@ void TestScenarios::visit()
 int main(int argc, char *argv[])
 {
     // Started again as another station (tests/system/shared-folder.sh): one
-    // that stores records, or one that holds a person file's lock until told
-    // to let go and then appends a line of its own.
+    // that stores records, one that saves the same report again and again, or
+    // one that holds a person file's lock until told to let go and then
+    // appends a line of its own.
     if (argc == 5 && qstrcmp(argv[1], "station") == 0) {
         for (int n = 0; n < std::atoi(argv[4]); ++n) {
             for (int person = 0; person < std::atoi(argv[3]); ++person) {
@@ -758,6 +761,16 @@ int main(int argc, char *argv[])
                         QStringLiteral("  %1%2 BMI: 22").arg(argv[2]).arg(n).toLatin1()); !failed.isEmpty())
                     return std::puts(qPrintable(failed)), 1;
             }
+        }
+        return 0;
+    }
+    if (argc == 4 && qstrcmp(argv[1], "print") == 0) {
+        QApplication app(argc, argv);
+        for (int n = 0; n < std::atoi(argv[3]); ++n) {
+            const auto printer = SystemPrinter::open({{}, QString::fromStdString(Native::dataFolder()) + "Zwei Stationen.pdf"});
+            printer->printLine(argv[2] + QString::number(n));
+            if (const QString said = printer->endDocument(); !said.endsWith(QLatin1String(".pdf")))
+                return std::puts(qPrintable(said)), 1;
         }
         return 0;
     }

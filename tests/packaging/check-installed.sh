@@ -7,6 +7,8 @@
 set -euo pipefail
 mode=$1 work=$2 build=$3 source=$4 cpack=$5
 root=$work/root
+# The program meets only the displays given here, never a Wayland session's.
+unset WAYLAND_DISPLAY
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP   : check-installed.sh $mode: $*"; [ "${CI:-}" != true ] || fail "under CI what is missing fails"; exit 77; }
 for tool in dpkg-deb dpkg-shlibdeps objdump desktop-file-validate lintian appstreamcli xvfb-run xwininfo; do

@@ -41,29 +41,25 @@ std::string readBack(const std::string &path)
 // or link there stays.
 void checkPrintouts(const std::string &folder, bool linked)
 {
-    for (const std::string text : {"erster", "zweiter"}) {
-        CHECK(Native::createNew(folder + "neu.pdf", text, 0, [] {}).ok());
-        CHECK(Native::moveOver(folder + "neu.pdf", folder + "alt.pdf", 0, [] {}).ok() && readBack(folder + "alt.pdf") == text);
-    }
-    for (const char *taken : {"Ordner", "link.txt"}) {
-        CHECK(Native::createNew(folder + "neu.pdf", "neu", 0, [] {}).ok());
-        const Outcome refused = Native::moveOver(folder + "neu.pdf", folder + taken, 0, [] {}).outcome;
-        CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + "neu.pdf"));
+    for (const std::string text : {"erster", "zweiter"})
+        CHECK(Native::replaceWhole(folder + "alt.pdf", text, 0, [] {}).ok() && readBack(folder + "alt.pdf") == text);
+    for (const std::string taken : {"Ordner", "link.txt"}) {
+        const Outcome refused = Native::replaceWhole(folder + taken, "neu", 0, [] {}).outcome;
+        CHECK((refused == Outcome::NotRegularFile || !linked) && !fs::exists(folder + Native::temporaryName(taken)));
     }
 #ifdef _WIN32
     // A viewer or virus scanner holding the older printout for a moment is
     // waited for within the time given, and told when it holds on.
     for (const int waitMs : {0, 5000}) {
-        CHECK(Native::createNew(folder + "neu.pdf", "dritter", 0, [] {}).ok());
         const std::wstring older = LR"(\\?\)" + fs::path(folder + "alt.pdf").make_preferred().wstring();
         HANDLE viewer = CreateFileW(older.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         int waited = 0;
-        const Native::Result moved = Native::moveOver(folder + "neu.pdf", folder + "alt.pdf", waitMs, [&] {
+        const Native::Result saved = Native::replaceWhole(folder + "alt.pdf", "dritter", waitMs, [&] {
             if (++waited == 10)
                 CloseHandle(std::exchange(viewer, INVALID_HANDLE_VALUE));
         });
-        CHECK(moved.ok() == (waitMs > 0));
-        CHECK(readBack(folder + "alt.pdf") == (waitMs > 0 ? "dritter" : "zweiter") && !fs::exists(folder + "neu.pdf"));
+        CHECK(saved.ok() == (waitMs > 0) && readBack(folder + "alt.pdf") == (waitMs > 0 ? "dritter" : "zweiter"));
+        CHECK(!fs::exists(folder + Native::temporaryName("alt.pdf")));
         CloseHandle(viewer);
     }
 #endif

@@ -21,7 +21,8 @@ if [ "$mode" = suite ]; then
   "$source/scripts/qt-for-windows.sh" --cached >/dev/null \
     || { [ $? != 77 ] || skip "Qt for MinGW-w64 is not built yet (scripts/qt-for-windows.sh)"; fail "no Qt for MinGW-w64"; }
   BUILD_DIR=$build "$source/scripts/cross-build-windows.sh" >/dev/null
-  # One data folder in the Wine prefix: one test at a time.
+  # Its tests take turns in its one Wine prefix (RESOURCE_LOCK), also with
+  # CTEST_PARALLEL_LEVEL set.
   status=0
   ctest --test-dir "$build" --output-on-failure || status=$?
   grep -h '^SKIP   :' "$build/Testing/Temporary/LastTest.log" || true
