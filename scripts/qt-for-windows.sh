@@ -50,9 +50,10 @@ start=$(date +%s)
 
 # Debian's source comes from the mirrors apt already uses for binaries,
 # through a source list of our own given by option: the system's apt
-# configuration is neither read for sources nor changed.
+# configuration is neither read for sources nor changed. Where apt has not
+# fetched its lists yet the origin is unknown, so the mirror's address counts.
 apt-get indextargets --format '$(TARGET_OF) $(ORIGIN) $(REPO_URI) $(RELEASE) $(COMPONENT)' |
-  awk '$1 == "deb" && $2 == "Debian" { print "deb-src", $3, $4, $5 }' | sort -u >sources.list
+  awk '$1 == "deb" && ($2 == "Debian" || $3 ~ /debian/) { print "deb-src", $3, $4, $5 }' | sort -u >sources.list
 [ -s sources.list ] || { say "apt knows no Debian mirror to take the qt6-base source from"; exit 1; }
 apt_options=(-o "Dir::Etc::SourceList=$work/sources.list" -o Dir::Etc::SourceParts=/nonexistent
   -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/apt" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
