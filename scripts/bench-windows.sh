@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=15
 [ "${1-}" = --rounds ] && rounds=$2
-scripts/setup.sh xvfb xauth
+scripts/setup.sh xvfb
 scripts/qt-for-windows.sh --cached >/dev/null \
   || { echo "bench-windows.sh: no Qt for MinGW-w64 in the cache; scripts/qt-for-windows.sh builds it (about an hour)" >&2; exit 1; }
 build=$(realpath -m "${BUILD_DIR:-build-windows-bench}")
@@ -33,7 +33,7 @@ wineserver -w
 # Both start through wine on a virtual X server with Wine's server already
 # running, one after the other, and end at their first paint; the median of
 # each counts.
-xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
+scripts/on-virtual-screen.sh bash -c '
   set -e
   wineserver -p; wine cmd /c exit >/dev/null 2>&1
   start() { local t=$(date +%s%N); BMI_PONDRA_EXIT_AFTER_FIRST_PAINT=1 wine "$1" >/dev/null 2>&1; echo $((($(date +%s%N) - t) / 1000)); }

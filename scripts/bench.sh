@@ -4,10 +4,10 @@
 # Exits 1 when a figure misses its target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh poppler-utils xvfb xauth
+scripts/setup.sh poppler-utils xvfb
 BUILD_DIR=build-release BUILD_TYPE=Release scripts/build.sh -DBMI_BUILD_BENCH=ON -DBMI_BUILD_TESTS=OFF
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # No printer reachable: the report goes to a PDF, as at a station without one.
-CUPS_SERVER="$work/no-cups.sock" xvfb-run -a -s '-screen 0 1280x1024x24' build-release/bench/station-bench \
+CUPS_SERVER="$work/no-cups.sock" scripts/on-virtual-screen.sh build-release/bench/station-bench \
   --program build-release/src/bmi-pondra --bare build-release/bench/bare-window --work "$work" "$@"

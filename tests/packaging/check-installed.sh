@@ -11,7 +11,7 @@ root=$work/root
 unset WAYLAND_DISPLAY
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP   : check-installed.sh $mode: $*"; [ "${CI:-}" != true ] || fail "under CI what is missing fails"; exit 77; }
-for tool in dpkg-deb dpkg-shlibdeps objdump desktop-file-validate lintian appstreamcli xvfb-run xwininfo; do
+for tool in dpkg-deb dpkg-shlibdeps objdump desktop-file-validate lintian appstreamcli Xvfb xwininfo; do
   command -v $tool >/dev/null || skip "$tool not installed (scripts/test.sh installs it)"
 done
 deb() { find "$work/deb" -maxdepth 1 -name 'bmi-pondra_*.deb' | head -n 1; }
@@ -19,7 +19,7 @@ deb() { find "$work/deb" -maxdepth 1 -name 'bmi-pondra_*.deb' | head -n 1; }
 # samples, and the window appears on an X server.
 starts() {
   home=$(mktemp -d "$work/home.XXXXXX")
-  HOME=$home xvfb-run -a -s '-screen 0 1280x1024x24' env -u QT_QPA_PLATFORM bash -c '
+  HOME=$home "$source/scripts/on-virtual-screen.sh" env -u QT_QPA_PLATFORM bash -c '
     "$@" & pid=$!
     for _ in $(seq 300); do
       xwininfo -name "BMI - Pondra" 2>/dev/null | grep -q IsViewable && { kill $pid; exit 0; }
