@@ -21,6 +21,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #include <winspool.h>
@@ -29,14 +31,12 @@
 #ifdef Q_OS_LINUX
 #include <cups/cups.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/fsuid.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -44,10 +44,12 @@
 
 namespace {
 
-const QString kExpected = QStringLiteral("--- expected\n");
+const QString kExpected = u"--- expected\n"_s;
 bool canMount = false; // root in a mount namespace of the test's own
 const bool kInCi = qgetenv("CI") == "true";
-const QString kSystem = QSysInfo::productType() == QLatin1String("windows") ? QStringLiteral("Windows") : QStringLiteral("Linux");
+// The fields a person types into, in the order a step "enter" gives them.
+const QStringList kFields{u"text"_s, u"Text7"_s, u"Text5"_s, u"Text2"_s, u"Text1"_s, u"Text3"_s};
+const QString kSystem = QSysInfo::productType() == u"windows"_s ? u"Windows"_s : u"Linux"_s;
 
 // What stops a visit: something this machine lacks (a skip, which fails
 // under CI), or a fault of the scenario or of a tool it runs.
@@ -62,7 +64,7 @@ struct Stop
 QString forThisSystem(QString text)
 {
     const auto lines = [](const QString &pattern) { return QRegularExpression(pattern.arg(kSystem), QRegularExpression::MultilineOption); };
-    return text.remove(lines(QStringLiteral("^\\((?!%1\\))\\w+\\) .*\n"))).remove(lines(QStringLiteral("^\\(%1\\) ")));
+    return text.remove(lines(u"^\\((?!%1\\))\\w+\\) .*\n"_s)).remove(lines(u"^\\(%1\\) "_s));
 }
 
 // File bytes in a scenario: printable ASCII as it is, the rest escaped
@@ -72,29 +74,19 @@ QByteArray unescape(const QString &text)
     return QByteArray::fromPercentEncoding(text.toUtf8().replace("\\r", "%0D").replace("\\n", "%0A").replace("\\x", "%"));
 }
 
-QString escape(const QByteArray &bytes)
-{
-    if (bytes.size() > 4096) // a file of megabytes by its ends
-        return escape(bytes.first(100)) + QStringLiteral(" ... %1 bytes ... ").arg(bytes.size()) + escape(bytes.last(100));
-    QString text;
-    for (const char c : bytes) {
-        if (c == '\r' || c == '\n')
-            text += c == '\r' ? QStringLiteral("\\r") : QStringLiteral("\\n");
-        else if (c == '\\' || uchar(c) < 0x20 || uchar(c) > 0x7e)
-            text += QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
-        else
-            text += QLatin1Char(c);
-    }
-    return text;
-}
-
-// Control characters as \xHH, so every dump is plain text; line ends are the dump's own.
-QString printable(const QString &text)
+// Dumps are plain text: control characters as \xHH; file bytes (as
+// Latin-1) also line ends as \r and \n, and backslashes and bytes past ASCII.
+QString escape(const QString &text, bool bytes = false)
 {
     QString shown;
-    for (const QChar c : text)
-        shown += c.category() == QChar::Other_Control && c != QLatin1Char('\n')
-            ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')) : QString(c);
+    for (const QChar c : text) {
+        if (bytes && (c == u'\r' || c == u'\n'))
+            shown += c == u'\r' ? u"\\r"_s : u"\\n"_s;
+        else if ((c.category() == QChar::Other_Control && c != u'\n') || (bytes && (c == u'\\' || c.unicode() > 0x7e)))
+            shown += u"\\x%1"_s.arg(int(c.unicode()), 2, 16, QChar(u'0'));
+        else
+            shown += c;
+    }
     return shown;
 }
 
@@ -104,17 +96,17 @@ QString printable(const QString &text)
 QString today(QString text)
 {
     const QDate now = QDate::currentDate();
-    return text.replace(now.toString(kSystem == QLatin1String("Windows") ? u"d.M.yyyy" : u"dd.MM.yyyy"), QStringLiteral("<heute>"))
-        .replace(now.toString(u"M/d/yyyy"), QStringLiteral("<heute M/d/yyyy>"));
+    return text.replace(now.toString(kSystem == u"Windows"_s ? u"d.M.yyyy" : u"dd.MM.yyyy"), u"<heute>"_s)
+        .replace(now.toString(u"M/d/yyyy"), u"<heute M/d/yyyy>"_s);
 }
 
 QString quoted(const QString &text)
 {
-    if (const QString date = today(text); date.startsWith(QLatin1Char('<')) && date.endsWith(QLatin1Char('>')))
+    if (const QString date = today(text); date.startsWith(u'<') && date.endsWith(u'>'))
         return date;
     if (text.size() > 1000) // a line of megabytes by its ends
-        return quoted(text.first(100)) + QStringLiteral(" ... %1 characters ... ").arg(text.size()) + quoted(text.last(100));
-    return QLatin1Char('"') + printable(text).replace(QLatin1Char('\n'), QStringLiteral("\\x0a")) + QLatin1Char('"');
+        return quoted(text.first(100)) + u" ... %1 characters ... "_s.arg(text.size()) + quoted(text.last(100));
+    return u'"' + escape(text).replace(u'\n', u"\\x0a"_s) + u'"';
 }
 
 #ifdef Q_OS_WIN
@@ -122,48 +114,39 @@ const wchar_t *const kFilePrinter = L"Datei"; // a default printer that writes i
 #endif
 
 // Under Wine the Linux root is the drive Z:, and Linux programs run as they are.
-const QString kHostRoot = kSystem == QLatin1String("Windows") ? QStringLiteral("Z:") : QString();
+const QString kHostRoot = kSystem == u"Windows"_s ? u"Z:"_s : QString();
 
-// A file as the Linux tools see it.
-QString hostPath(const QString &path)
+// A file as the Linux tools see it: under Wine, C: is the prefix's drive_c.
+QString hostPath(QString path)
 {
-#ifdef Q_OS_WIN
-    using Convert = char *(CDECL *)(LPCWSTR);
-    static const auto convert = reinterpret_cast<Convert>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
-    if (char *onHost = convert ? convert(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16())) : nullptr) {
-        const QString converted = QString::fromUtf8(onHost);
-        HeapFree(GetProcessHeap(), 0, onHost);
-        return converted;
-    }
-#endif
+    if (kSystem == u"Windows"_s)
+        path = QDir::fromNativeSeparators(path).replace(QRegularExpression(u"^[Zz]:"_s), QString())
+                   .replace(QRegularExpression(u"^[Cc]:"_s), qEnvironmentVariable("WINEPREFIX") + u"/drive_c"_s);
     return path;
 }
 
 // Runs a Linux program and gives what it wrote. Under Wine it runs beside
 // the test rather than as a child that can be waited for: on both systems
-// it leaves its output and then its exit status in files of their own.
+// it leaves its output and exit status in a file that appears when it ends.
 QString tool(const QString &name, const QStringList &args)
 {
     const QTemporaryDir files;
-    const QString output = files.filePath(QStringLiteral("output")), status = files.filePath(QStringLiteral("status"));
-    const QStringList script{QStringLiteral("-c"), QStringLiteral("o=$1 s=$2; shift 2; \"$@\" >\"$o\" 2>&1; echo $? >\"$s.new\"; /bin/mv \"$s.new\" \"$s\""),
-                             QStringLiteral("sh"), hostPath(output), hostPath(status), QStringLiteral("/usr/bin/") + name};
-    const bool started = QProcess::startDetached(kHostRoot + QStringLiteral("/bin/sh"), script + args);
-    const bool done = started && QTest::qWaitFor([&] { return QFile::exists(status); }, 60000);
-    QFile said(output), exit(status);
-    said.open(QIODevice::ReadOnly);
-    exit.open(QIODevice::ReadOnly);
-    const QString text = QString::fromUtf8(said.readAll());
-    if (!done || exit.readAll().trimmed() != "0")
-        throw Stop{QStringLiteral("%1 %2: %3").arg(name, args.join(QLatin1Char(' ')), done ? text : QStringLiteral("did not end")), !started};
-    return text;
+    QFile result(files.filePath(u"result"_s));
+    const QStringList script{u"-c"_s, u"r=$1; shift; { \"$@\" 2>&1; printf '\\n%s' $?; } >\"$r.new\"; /bin/mv \"$r.new\" \"$r\""_s, u"sh"_s,
+                             hostPath(result.fileName()), u"/usr/bin/"_s + name};
+    const bool started = QProcess::startDetached(kHostRoot + u"/bin/sh"_s, script + args);
+    const bool done = started && QTest::qWaitFor([&] { return result.exists(); }, 60000) && result.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(result.readAll());
+    if (!done || text.section(u'\n', -1) != u"0"_s)
+        throw Stop{u"%1 %2: %3"_s.arg(name, args.join(u' '), done ? text : u"did not end"_s), !started};
+    return text.section(u'\n', 0, -2);
 }
 
 #ifdef Q_OS_LINUX
 // What the process has read so far through read() and its kin, cached or not.
 qint64 bytesRead()
 {
-    QFile io(QStringLiteral("/proc/self/io"));
+    QFile io(u"/proc/self/io"_s);
     return io.open(QIODevice::ReadOnly) ? io.readLine().mid(qstrlen("rchar: ")).trimmed().toLongLong() : 0;
 }
 #endif
@@ -176,25 +159,25 @@ class RecordingPrinter : public Printer
 public:
     RecordingPrinter(QStringList &log, QString outcome, QStringList listed)
         : m_log(log), m_outcome(std::move(outcome)), m_listed(std::move(listed)) {}
-    void setFontSize(qreal points) override { log(QStringLiteral("font size %1").arg(m_points = points), m_position); }
-    void setDrawWidth(int pixels) override { log(QStringLiteral("draw width %1").arg(pixels), m_position); }
+    void setFontSize(qreal points) override { log(u"font size %1"_s.arg(m_points = points), m_position); }
+    void setDrawWidth(int pixels) override { log(u"draw width %1"_s.arg(pixels), m_position); }
     void printLine(const QString &text) override
     {
-        const QString shown = text.size() > 200 ? text.left(100) + QStringLiteral("... %1 characters").arg(text.size()) : text;
-        log(QStringLiteral("text \"%1\" at %2").arg(shown, point(m_position)), {0, m_position.y() + 20 * m_points});
+        const QString shown = text.size() > 200 ? text.left(100) + u"... %1 characters"_s.arg(text.size()) : text;
+        log(u"text \"%1\" at %2"_s.arg(shown, point(m_position)), {0, m_position.y() + 20 * m_points});
     }
-    void segment(float x1, float y1, float x2, float y2) override { log(QStringLiteral("segment %1 %2").arg(point({x1, y1}), point({x2, y2})), {x2, y2}); }
+    void segment(float x1, float y1, float x2, float y2) override { log(u"segment %1 %2"_s.arg(point({x1, y1}), point({x2, y2})), {x2, y2}); }
     void box(float x1, float y1, float x2, float y2, const QColor &outline) override
     {
-        log(QStringLiteral("box %1 %2 %3").arg(point({x1, y1}), point({x2, y2}), outline.name()), {x2, y2});
+        log(u"box %1 %2 %3"_s.arg(point({x1, y1}), point({x2, y2}), outline.name()), {x2, y2});
     }
-    QString endDocument() override { return log(QStringLiteral("end document"), m_position), m_outcome; }
+    QString endDocument() override { return log(u"end document"_s, m_position), m_outcome; }
 
 private:
-    static QString point(QPointF p) { return QStringLiteral("(%1, %2)").arg(p.x()).arg(p.y()); }
+    static QString point(QPointF p) { return u"(%1, %2)"_s.arg(p.x()).arg(p.y()); }
     void log(const QString &call, QPointF moveTo)
     {
-        if (m_listed.isEmpty() || m_listed.contains(call.section(QLatin1Char(' '), 0, 0)))
+        if (m_listed.isEmpty() || m_listed.contains(call.section(u' ', 0, 0)))
             m_log << call;
         m_position = moveTo;
     }
@@ -212,11 +195,7 @@ private:
 struct Station
 {
     QTemporaryDir home;
-#ifdef Q_OS_WIN
-    QString data = QString::fromStdString(Native::dataFolder()); // fixed there
-#else
-    QString data = home.path() + QStringLiteral("/Eigene Dateien/");
-#endif
+    QString data; // in the home on Linux, fixed on Windows
     QStringList events;
     QString printOutcome;
     QStringList printerCalls; // listed, all when empty
@@ -232,21 +211,22 @@ struct Station
         qunsetenv("CUPS_SERVER");
         qunsetenv("LPDEST");
         qputenv("HOME", QFile::encodeName(home.path()));
+        data = QString::fromStdString(Native::dataFolder());
 #ifdef Q_OS_LINUX
-        qputenv("PATH", QFile::encodeName(home.path() + QStringLiteral("/bin")));
+        qputenv("PATH", QFile::encodeName(home.path() + u"/bin"_s));
 #else
         // Only the DLLs' folders: the system's shutdown command is never found.
         const QString system = QDir::fromNativeSeparators(qEnvironmentVariable("SystemRoot"));
-        QStringList path = qEnvironmentVariable("PATH").split(QLatin1Char(';'));
+        QStringList path = qEnvironmentVariable("PATH").split(u';');
         path.removeIf([&](const QString &dir) { return QDir::fromNativeSeparators(dir).startsWith(system, Qt::CaseInsensitive); });
-        qputenv("PATH", path.join(QLatin1Char(';')).toLocal8Bit());
+        qputenv("PATH", path.join(u';').toLocal8Bit());
 #endif
-        QDir(home.path()).mkpath(QStringLiteral("bin"));
+        QDir(home.path()).mkpath(u"bin"_s);
         QDir(data).removeRecursively();
         QDir(home.path()).mkpath(data);
         answerBoxes();
         window = std::make_unique<Form1>([this](const Printer::Job &job) {
-            events << QStringLiteral("printer \"%1\" pdf \"%2\"").arg(document = job.documentName, job.pdfPath);
+            events << u"printer \"%1\" pdf \"%2\""_s.arg(document = job.documentName, job.pdfPath);
             return systemPrinter ? SystemPrinter::open(job) : std::make_unique<RecordingPrinter>(events, printOutcome, printerCalls);
         });
         window->show();
@@ -290,7 +270,7 @@ struct Station
     void answerBoxes()
     {
         MessageBox::answerWith([this](const QString &text) {
-            events << QStringLiteral("message \"%1\"").arg(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+            events << u"message \"%1\""_s.arg(QString(text).replace(u'\n', u"\\n"_s));
             return MessageBox::Ok;
         });
     }
@@ -320,18 +300,16 @@ struct Station
     {
         QCoreApplication::processEvents(); // the list lays itself out
         QStringList fields;
-        for (const char *name : {"text", "Text7", "Text5", "Text2", "Text1", "Text3", "bmi"})
-            fields << QLatin1String(name) + QLatin1Char(' ') + quoted(find<QLineEdit>(QLatin1String(name))->text());
-        const bool male = find<QRadioButton>(QStringLiteral("Option1"))->isChecked();
-        const bool female = find<QRadioButton>(QStringLiteral("Option2"))->isChecked();
-        const ListBox *list = find<ListBox>(QStringLiteral("List1"));
-        QStringList shown{QStringLiteral("fields: ") + fields.join(QStringLiteral(", ")),
-                          QStringLiteral("selected: %1, focus: %2").arg(male ? "Option1" : female ? "Option2" : "none",
-                                                                       QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "none"),
-                          QStringLiteral("list: %1 entries%2").arg(list->model()->rowCount())
-                              .arg(list->horizontalScrollBar()->isVisible() ? ", scrolls sideways" : "")};
+        for (const QString &name : kFields + QStringList{u"bmi"_s})
+            fields << name + u' ' + quoted(find<QLineEdit>(name)->text());
+        const bool male = find<QRadioButton>(u"Option1"_s)->isChecked(), female = find<QRadioButton>(u"Option2"_s)->isChecked();
+        const QWidget *focus = QApplication::focusWidget();
+        const ListBox *list = find<ListBox>(u"List1"_s);
+        QStringList shown{u"fields: "_s + fields.join(u", "_s),
+                          u"selected: %1, focus: %2"_s.arg(male ? "Option1" : female ? "Option2" : "none", focus ? focus->objectName() : u"none"_s),
+                          u"list: %1 entries%2"_s.arg(list->model()->rowCount()).arg(list->horizontalScrollBar()->isVisible() ? ", scrolls sideways" : "")};
         for (int row = 0; row < list->model()->rowCount(); ++row)
-            shown << QStringLiteral("  ") + quoted(list->model()->index(row, 0).data().toString());
+            shown << u"  "_s + quoted(list->model()->index(row, 0).data().toString());
         return shown;
     }
 };
@@ -339,9 +317,8 @@ struct Station
 // The first page of a PDF as a person sees it, at 72 dots per inch.
 QImage firstPage(const QString &hostPdf, const Station &station)
 {
-    tool(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"),
-                                      hostPdf, hostPath(station.home.path() + QStringLiteral("/page1"))});
-    return QImage(station.home.path() + QStringLiteral("/page1.png"));
+    tool(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, u"72"_s, u"-singlefile"_s, hostPdf, hostPath(station.home.path() + u"/page1"_s)});
+    return QImage(station.home.path() + u"/page1.png"_s);
 }
 
 // Carries out the steps; returns what the station shows afterwards, and the
@@ -356,111 +333,102 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
     QImage drawn; // the chart as the step "draw" left it
 #ifdef Q_OS_LINUX
     QMap<int, QString> watched;
-    rlim_t sizeLimit = RLIM_INFINITY;
     bool asNobody = false;
     qint64 readBefore = 0;
 #endif
     QStringList keys; // for real message boxes
     for (const QString &step : steps) {
-        const QString word = step.section(QLatin1Char(' '), 0, 0);
-        const QString rest = step.section(QLatin1Char(' '), 1);
-        const QString left = rest.section(QStringLiteral(" = "), 0, 0);
-        const QString right = rest.startsWith(QLatin1String("= ")) ? rest.mid(2) : rest.section(QStringLiteral(" = "), 1);
+        const QString word = step.section(u' ', 0, 0);
+        const QString rest = step.section(u' ', 1);
+        const QString left = rest.section(u" = "_s, 0, 0);
+        const QString right = rest.startsWith(u"= "_s) ? rest.mid(2) : rest.section(u" = "_s, 1);
         const QByteArray path = QFile::encodeName(station.file(left));
-        const bool acts = word == QLatin1String("press") || word == QLatin1String("key") || word == QLatin1String("waits");
+        const bool acts = word == u"press"_s || word == u"key"_s || word == u"waits"_s;
         // Noted before the first watch, as reading the files opens them.
-        if ((acts || word == QLatin1String("watch")) && !before)
+        if ((acts || word == u"watch"_s) && !before)
             before = station.snapshot();
         // Conditions of the visit, which decided whether it is part of this run.
-        if (word.startsWith(QLatin1Char('#')) || QStringList{"scale", "locale", "system"}.contains(word))
+        if (word.startsWith(u'#') || QStringList{"scale", "locale", "system"}.contains(word))
             continue;
-        else if (word == QLatin1String("file"))
+        else if (word == u"file"_s)
             station.write(left, unescape(right));
-        else if (word == QLatin1String("repeat")) // appended, a number of times
-            station.write(left, unescape(right.section(QLatin1Char(' '), 1)).repeated(right.section(QLatin1Char(' '), 0, 0).toInt()), true);
-        else if (word == QLatin1String("folder"))
+        else if (word == u"repeat"_s) // appended, a number of times
+            station.write(left, unescape(right.section(u' ', 1)).repeated(right.section(u' ', 0, 0).toInt()), true);
+        else if (word == u"folder"_s)
             QDir(station.data).mkdir(rest);
-        else if (word == QLatin1String("remove"))
+        else if (word == u"remove"_s)
             QFile::remove(station.file(rest)) || QDir(station.data).rmdir(rest);
 #ifdef Q_OS_LINUX
-        else if (word == QLatin1String("link"))
+        else if (word == u"link"_s)
             QFile::link(right, station.file(left));
-        else if (word == QLatin1String("fifo"))
+        else if (word == u"fifo"_s)
             ::mkfifo(path, 0600);
-        else if (word == QLatin1String("device")) {
+        else if (word == u"device"_s) {
             if (::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0) // like /dev/null
-                throw Stop{QStringLiteral("making a device needs root"), true};
-        } else if (word == QLatin1String("mode"))
+                throw Stop{u"making a device needs root"_s, true};
+        } else if (word == u"mode"_s)
             ::chmod(path, right.toUInt(nullptr, 8));
-        else if (word == QLatin1String("watch")) {
+        else if (word == u"watch"_s) {
             // Through a link, what it names: an open through it opens that.
             // The runner's own open shows that the watch sees one.
             const int watching = inotify_add_watch(station.watch, path, IN_OPEN);
             ::close(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
             if (watching < 0 || !station.opened().contains(watching))
-                throw Stop{QStringLiteral("the watch on %1 sees no open").arg(left)};
+                throw Stop{u"the watch on %1 sees no open"_s.arg(left)};
             watched.insert(watching, left);
-        } else if (word == QLatin1String("read")) // by the last press, in whole megabytes
-            station.events << QStringLiteral("the press read %1 MB").arg((bytesRead() - readBefore) / 1000000);
-        else if (word == QLatin1String("disk")) {
+        } else if (word == u"read"_s) // by the last press, in whole megabytes
+            station.events << u"the press read %1 MB"_s.arg((bytesRead() - readBefore) / 1000000);
+        else if (word == u"disk"_s) {
             const QByteArray folder = QFile::encodeName(station.data);
             if (!canMount)
-                throw Stop{QStringLiteral("mounting needs root and a mount namespace"), true};
-            if (rest == QLatin1String("full"))
+                throw Stop{u"mounting needs root and a mount namespace"_s, true};
+            if (rest == u"full"_s)
                 ::mount("tmpfs", folder, "tmpfs", MS_NOSUID | MS_NODEV, "size=65536");
             else if (::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0)
                 ::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
-        } else if (word == QLatin1String("fill")) {
-            QFile filler(station.file(QStringLiteral("filler")));
+        } else if (word == u"fill"_s) {
+            QFile filler(station.file(u"filler"_s));
             filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-            while (filler.write(QByteArray(4096, 'f')) == 4096) {
-            }
-        } else if (word == QLatin1String("limit"))
-            sizeLimit = rest.toULong();
-        else if (word == QLatin1String("nobody")) {
+            while (filler.write(QByteArray(4096, 'f')) == 4096) {}
+        } else if (word == u"nobody"_s) {
             if (::geteuid() != 0)
-                throw Stop{QStringLiteral("acting as another user needs root"), true};
+                throw Stop{u"acting as another user needs root"_s, true};
             asNobody = true;
         }
 #endif
-        else if (word == QLatin1String("assessments"))
+        else if (word == u"assessments"_s)
             for (int n = 0; n < 6; ++n)
-                station.write(QStringLiteral("bmi%1.txt").arg(n), QStringLiteral("bmi%1 Zeile 1\r\n\r\nbmi%1 Zeile 3").arg(n).toLatin1());
-        else if (word == QLatin1String("samples"))
+                station.write(u"bmi%1.txt"_s.arg(n), u"bmi%1 Zeile 1\r\n\r\nbmi%1 Zeile 3"_s.arg(n).toLatin1());
+        else if (word == u"samples"_s)
             for (int n = 0; n < 6; ++n)
-                QFile::copy(QStringLiteral(SAMPLES_DIR "/bmi%1.txt").arg(n), station.file(QStringLiteral("bmi%1.txt").arg(n)));
-        else if (word == QLatin1String("enter")) {
-            const QStringList f = rest.split(QStringLiteral(" | "));
-            const char *names[] = {"text", "Text7", "Text5", "Text2", "Text1", "Text3"};
+                QFile::copy(QStringLiteral(SAMPLES_DIR "/bmi%1.txt").arg(n), station.file(u"bmi%1.txt"_s.arg(n)));
+        else if (word == u"enter"_s) {
+            const QStringList f = rest.split(u" | "_s);
             for (int i = 0; i < 6; ++i)
-                station.find<QLineEdit>(QLatin1String(names[i]))->setText(f.value(i < 3 ? i : i + 1));
+                station.find<QLineEdit>(kFields[i])->setText(f.value(i < 3 ? i : i + 1));
             // Neither selected can only be had from outside the group.
             for (const char *option : {"Option1", "Option2"}) {
                 auto *button = station.find<QRadioButton>(QLatin1String(option));
-                button->setAutoExclusive(f.value(3) != QLatin1String("-"));
-                button->setChecked(f.value(3) == (option[6] == '1' ? QLatin1String("m") : QLatin1String("w")));
+                button->setAutoExclusive(f.value(3) != u"-"_s);
+                button->setChecked(f.value(3) == (option[6] == '1' ? u"m"_s : u"w"_s));
             }
-        } else if (word == QLatin1String("set"))
+        } else if (word == u"set"_s)
             station.find<QLineEdit>(left)->setText(unescape(right)); // pasted: control characters too
-        else if (word == QLatin1String("list"))
-            station.find<ListBox>(QStringLiteral("List1"))->setLines(TextLines(unescape(right)));
-        else if (word == QLatin1String("scroll")) { // the list, to its right end
-            QScrollBar *sideways = station.find<ListBox>(QStringLiteral("List1"))->horizontalScrollBar();
+        else if (word == u"list"_s)
+            station.find<ListBox>(u"List1"_s)->setLines(TextLines(unescape(right)));
+        else if (word == u"scroll"_s) { // the list, to its right end
+            QScrollBar *sideways = station.find<ListBox>(u"List1"_s)->horizontalScrollBar();
             QCoreApplication::processEvents(); // the list lays itself out
             sideways->setValue(sideways->maximum());
-        } else if (word == QLatin1String("draw")) {
-            station.find<DrawingSurface>(QStringLiteral("DrawingSurface"))->segment(4000, 200, 11000, 4000);
-            drawn = station.find<QWidget>(QStringLiteral("DrawingSurface"))->grab().toImage();
-        } else if (word == QLatin1String("calls"))
-            station.printerCalls = rest.split(QLatin1Char(' '));
+        } else if (word == u"draw"_s) {
+            station.find<DrawingSurface>(u"DrawingSurface"_s)->segment(4000, 200, 11000, 4000);
+            drawn = station.find<QWidget>(u"DrawingSurface"_s)->grab().toImage();
+        } else if (word == u"calls"_s)
+            station.printerCalls = rest.split(u' ');
         else if (acts) {
-            // A file size limit cuts a write short (instead of SIGXFSZ); as
-            // nobody, permission bits hold for root too. Boxes shown for real
-            // are answered by keys once they are up.
+            // As nobody, permission bits hold for root too. Boxes shown for
+            // real are answered by keys once they are up.
 #ifdef Q_OS_LINUX
-            const rlimit limit{sizeLimit, RLIM_INFINITY};
-            ::signal(SIGXFSZ, SIG_IGN);
-            ::setrlimit(RLIMIT_FSIZE, &limit);
             ::setfsuid(asNobody ? 65534 : 0);
             readBefore = bytesRead();
 #endif
@@ -478,10 +446,10 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
                         buttons << button->text();
                     // The text as shown (markup rendered), as a screen reader reads it; where
                     // it may wrap is no part of it; a word wider than the box is cut.
-                    QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                    QLabel *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
                     const QString shown = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
-                    station.events << QStringLiteral("box \"%1\" \"%2\" %3 icon %4%5")
-                                          .arg(box->windowTitle(), QString(shown).remove(QChar(0x200B)), buttons.join(QLatin1Char('/')))
+                    station.events << u"box \"%1\" \"%2\" %3 icon %4%5"_s
+                                          .arg(box->windowTitle(), QString(shown).remove(QChar(0x200B)), buttons.join(u'/'))
                                           .arg(box->icon()).arg(label->minimumSizeHint().width() > label->width() ? " cut at the right" : "");
                     QTest::keyClick(box, keys.isEmpty() ? Qt::Key_Return : QKeySequence(keys.takeFirst())[0].key());
                 }
@@ -491,57 +459,55 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
                 MessageBox::answerWith(nullptr);
             QElapsedTimer clock;
             clock.start();
-            if (word == QLatin1String("key"))
+            if (word == u"key"_s)
                 QTest::keySequence(QApplication::focusWidget(), QKeySequence(rest));
             else
                 QTest::mouseClick(station.find<QPushButton>(rest), Qt::LeftButton);
             for (int i = 0; i < 200 && !keys.isEmpty(); ++i)
                 QTest::qWait(10);
-            if (word == QLatin1String("waits"))
-                station.events << QStringLiteral("waited %1 s, the window went on: %2").arg(clock.elapsed() / 1000).arg(ticks ? "yes" : "no");
+            if (word == u"waits"_s)
+                station.events << u"waited %1 s, the window went on: %2"_s.arg(clock.elapsed() / 1000).arg(ticks ? "yes" : "no");
             station.answerBoxes();
 #ifdef Q_OS_LINUX
             ::setfsuid(0);
-            const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
-            ::setrlimit(RLIMIT_FSIZE, &none);
 #endif
-        } else if (word == QLatin1String("type"))
+        } else if (word == u"type"_s)
             QTest::keyClicks(QApplication::focusWidget(), rest);
-        else if (word == QLatin1String("boxes"))
-            keys = rest.split(QLatin1Char(' '));
-        else if (word == QLatin1String("wait"))
+        else if (word == u"boxes"_s)
+            keys = rest.split(u' ');
+        else if (word == u"wait"_s)
             QTest::qWait(rest.toInt());
-        else if (word == QLatin1String("hold")) {
+        else if (word == u"hold"_s) {
             // Another station holds the file's lock "throughout" the visit,
             // or "briefly": until the window goes on while a take-over waits.
             others.push_back(std::make_unique<QProcess>());
-            others.back()->start(QCoreApplication::applicationFilePath(), {QStringLiteral("hold"), station.file(left)});
+            others.back()->start(QCoreApplication::applicationFilePath(), {u"hold"_s, station.file(left)});
             if (!others.back()->waitForReadyRead(20000))
-                throw Stop{QStringLiteral("the other station holds no lock of ") + left};
-            if (right == QLatin1String("briefly"))
+                throw Stop{u"the other station holds no lock of "_s + left};
+            if (right == u"briefly"_s)
                 letGo << others.back().get();
-        } else if (word == QLatin1String("printer") && left == QLatin1String("says"))
+        } else if (word == u"printer"_s && left == u"says"_s)
             station.printOutcome = right;
 #ifdef Q_OS_LINUX
-        else if (word == QLatin1String("stub")) {
+        else if (word == u"stub"_s) {
             // In place of a system command: notes how it was called, ends as told.
-            QFile command(station.home.path() + QStringLiteral("/bin/") + left);
+            QFile command(station.home.path() + u"/bin/"_s + left);
             command.open(QIODevice::WriteOnly);
-            command.write(QStringLiteral("#!/bin/sh\necho \"%1 $@\" >> \"$HOME/called\"\n%2\n").arg(left, right).toUtf8());
+            command.write(u"#!/bin/sh\necho \"%1 $@\" >> \"$HOME/called\"\n%2\n"_s.arg(left, right).toUtf8());
             command.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
         }
 #endif
-        else if (word == QLatin1String("printer")) {
+        else if (word == u"printer"_s) {
             // The real printing, with this queue as the default, or none at
             // all: a print service of the visit's own without queues.
 #ifdef Q_OS_WIN
             // Wine's printers are the host's CUPS queues, read as a program
             // starts: without a print service CTest starts it without one.
             HANDLE queue = nullptr;
-            if (rest != QLatin1String("unreachable") && rest != QLatin1String("none")) {
+            if (rest != u"unreachable"_s && rest != u"none"_s) {
                 if (!OpenPrinterW(const_cast<wchar_t *>(L"bmi-pondra-test"), &queue, nullptr))
-                    throw Stop{QStringLiteral("no CUPS test queues: scripts/setup-test-printer.sh adds them"), true};
-                if (rest == QLatin1String("to file")) {
+                    throw Stop{u"no CUPS test queues: scripts/setup-test-printer.sh adds them"_s, true};
+                if (rest == u"to file"_s) {
                     // A printer on a file port, with the test queue's driver.
                     DWORD size = 0;
                     GetPrinterW(queue, 2, nullptr, 0, &size);
@@ -553,111 +519,110 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
                     ClosePrinter(AddPrinterW(nullptr, 2, info.data()));
                 }
                 ClosePrinter(queue);
-                if (rest == QLatin1String("without default"))
+                if (rest == u"without default"_s)
                     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows", L"Device");
                 else
-                    SetDefaultPrinterW(rest == QLatin1String("to file") ? kFilePrinter : reinterpret_cast<const wchar_t *>(rest.utf16()));
+                    SetDefaultPrinterW(rest == u"to file"_s ? kFilePrinter : reinterpret_cast<const wchar_t *>(rest.utf16()));
             }
 #else
             cupsSetServer(nullptr); // the one of a visit's start
             cups_dest_t *queue = cupsGetNamedDest(CUPS_HTTP_DEFAULT, "bmi-pondra-test", nullptr);
             cupsFreeDests(1, queue);
-            if (!queue && rest != QLatin1String("unreachable") && rest != QLatin1String("none"))
-                throw Stop{QStringLiteral("no CUPS test queues: scripts/setup-test-printer.sh adds them"), true};
-            if (rest == QLatin1String("none")) {
-                const QString cups = station.home.path() + QStringLiteral("/cups"); // its own, which it empties
-                QDir(station.home.path()).mkdir(QStringLiteral("cups"));
-                station.write(QStringLiteral("../cups/files.conf"), QStringLiteral("ServerRoot %1\nStateDir %1\nCacheDir %1\nRequestRoot %1\nTempDir %1\n"
+            if (!queue && rest != u"unreachable"_s && rest != u"none"_s)
+                throw Stop{u"no CUPS test queues: scripts/setup-test-printer.sh adds them"_s, true};
+            if (rest == u"none"_s) {
+                const QString cups = station.home.path() + u"/cups"_s; // its own, which it empties
+                QDir(station.home.path()).mkdir(u"cups"_s);
+                station.write(u"../cups/files.conf"_s, QStringLiteral("ServerRoot %1\nStateDir %1\nCacheDir %1\nRequestRoot %1\nTempDir %1\n"
                                                                             "AccessLog stderr\nErrorLog stderr\nPageLog stderr\n").arg(cups).toUtf8());
-                station.write(QStringLiteral("../cups/cupsd.conf"), QStringLiteral("Listen %1/socket\n").arg(cups).toUtf8());
+                station.write(u"../cups/cupsd.conf"_s, u"Listen %1/socket\n"_s.arg(cups).toUtf8());
                 others.push_back(std::make_unique<QProcess>());
-                others.back()->start(QStringLiteral("/usr/sbin/cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"), cups + QStringLiteral("/cupsd.conf"),
-                                                                         QStringLiteral("-s"), cups + QStringLiteral("/files.conf")});
-                if (!QTest::qWaitFor([&] { return QFile::exists(cups + QStringLiteral("/socket")); }, 20000))
-                    throw Stop{QStringLiteral("no CUPS scheduler of the visit's own: ") + others.back()->readAll(), true};
-                qputenv("CUPS_SERVER", QFile::encodeName(cups + QStringLiteral("/socket")));
-            } else if (rest == QLatin1String("unreachable"))
+                others.back()->start(u"/usr/sbin/cupsd"_s, {u"-f"_s, u"-c"_s, cups + u"/cupsd.conf"_s, u"-s"_s, cups + u"/files.conf"_s});
+                if (!QTest::qWaitFor([&] { return QFile::exists(cups + u"/socket"_s); }, 20000))
+                    throw Stop{u"no CUPS scheduler of the visit's own: "_s + others.back()->readAll(), true};
+                qputenv("CUPS_SERVER", QFile::encodeName(cups + u"/socket"_s));
+            } else if (rest == u"unreachable"_s)
                 qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
-            else if (rest != QLatin1String("without default"))
+            else if (rest != u"without default"_s)
                 qputenv("LPDEST", rest.toUtf8());
             cupsSetServer(nullptr); // read the variables again
 #endif
             station.systemPrinter = true;
-        } else if (word == QLatin1String("paper")) {
+        } else if (word == u"paper"_s) {
             // The station's job, once the test queue has none left to do:
             // cups-pdf has then written it whole, named after the job's title
             // with its blanks and colons as "_", into the folder its
             // configuration names for the user.
-            if (!QTest::qWaitFor([] { return tool(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("bmi-pondra-test")}).isEmpty(); }, 60000))
-                throw Stop{QStringLiteral("the test queue did not finish its jobs")};
-            const QStringList user = tool(QStringLiteral("getent"), {QStringLiteral("passwd"), tool(QStringLiteral("id"), {QStringLiteral("-u")}).trimmed()}).split(QLatin1Char(':'));
-            const QDir out(kHostRoot + tool(QStringLiteral("sed"), {QStringLiteral("-n"), QStringLiteral("s/^Out //p"), QStringLiteral("/etc/cups/cups-pdf.conf")})
-                               .trimmed().replace(QStringLiteral("${HOME}"), user.value(5)).replace(QStringLiteral("${USER}"), user.value(0)));
-            QFileInfoList printed = out.entryInfoList({QString(station.document).replace(QRegularExpression(QStringLiteral("[ :]")), QStringLiteral("_")) + QStringLiteral("*-job_*.pdf")},
+            if (!QTest::qWaitFor([] { return tool(u"lpstat"_s, {u"-o"_s, u"bmi-pondra-test"_s}).isEmpty(); }, 60000))
+                throw Stop{u"the test queue did not finish its jobs"_s};
+            const QStringList user = tool(u"getent"_s, {u"passwd"_s, tool(u"id"_s, {u"-u"_s}).trimmed()}).split(u':');
+            const QDir out(kHostRoot + tool(u"sed"_s, {u"-n"_s, u"s/^Out //p"_s, u"/etc/cups/cups-pdf.conf"_s})
+                               .trimmed().replace(u"${HOME}"_s, user.value(5)).replace(u"${USER}"_s, user.value(0)));
+            QFileInfoList printed = out.entryInfoList({QString(station.document).replace(QRegularExpression(u"[ :]"_s), u"_"_s) + u"*-job_*.pdf"_s},
                                                       QDir::Files, QDir::Time);
             printed.removeIf([&](const QFileInfo &pdf) { return pdf.lastModified() < started; });
             if (printed.isEmpty())
-                throw Stop{QStringLiteral("no PDF of the job \"%1\" in %2").arg(station.document, out.path())};
+                throw Stop{u"no PDF of the job \"%1\" in %2"_s.arg(station.document, out.path())};
             const QString pdf = hostPath(printed[0].filePath());
-            station.events << QStringLiteral("on paper: ") + tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}).simplified();
-            pictures << std::pair{firstPage(pdf, station), base + QStringLiteral("-paper.png")};
+            station.events << u"on paper: "_s + tool(u"pdftotext"_s, {u"-raw"_s, pdf, u"-"_s}).simplified();
+            pictures << std::pair{firstPage(pdf, station), base + u"-paper.png"_s};
             QFile::remove(printed[0].filePath());
         }
-        else if (word == QLatin1String("show"))
-            station.events << QStringLiteral("shown: ") + station.state().join(QStringLiteral("\n    "));
-        else if (word == QLatin1String("focus"))
-            station.events << QStringLiteral("focus: ") + QApplication::focusWidget()->objectName();
-        else if (word == QLatin1String("window"))
-            pictures << std::pair{station.window->grab().toImage(), base + QStringLiteral("-window.png")};
+        else if (word == u"show"_s)
+            station.events << u"shown: "_s + station.state().join(u"\n    "_s);
+        else if (word == u"focus"_s)
+            station.events << u"focus: "_s + QApplication::focusWidget()->objectName();
+        else if (word == u"window"_s)
+            pictures << std::pair{station.window->grab().toImage(), base + u"-window.png"_s};
         else
-            throw Stop{QStringLiteral("unknown step here (one only Linux has is marked \"(Linux) \"): ") + step};
+            throw Stop{u"unknown step here (one only Linux has is marked \"(Linux) \"): "_s + step};
     }
 
 #ifdef Q_OS_LINUX
     for (const int watching : station.opened())
-        station.events << QStringLiteral("opened: ") + watched.value(watching);
+        station.events << u"opened: "_s + watched.value(watching);
 #endif
     if (const qsizetype left = station.window->findChildren<QProcess *>().size())
-        station.events << QStringLiteral("processes left: %1").arg(left);
-    QFile called(station.home.path() + QStringLiteral("/called"));
+        station.events << u"processes left: %1"_s.arg(left);
+    QFile called(station.home.path() + u"/called"_s);
     if (called.open(QIODevice::ReadOnly))
-        station.events << QStringLiteral("stub called: ") + QString::fromUtf8(called.readAll()).trimmed();
-    QStringList shown = station.state() << QStringLiteral("events:");
+        station.events << u"stub called: "_s + QString::fromUtf8(called.readAll()).trimmed();
+    QStringList shown = station.state() << u"events:"_s;
     for (const QString &event : std::as_const(station.events))
-        shown << QStringLiteral("  ") + printable(event);
-    shown << QStringLiteral("data folder changes:");
+        shown << u"  "_s + escape(event);
+    shown << u"data folder changes:"_s;
     const auto after = station.snapshot();
     before = before.value_or(QMap<QString, QByteArray>());
     for (const QString &name : before->keys())
         if (!after.contains(name))
-            shown << QStringLiteral("  ") + name + QStringLiteral(" removed");
+            shown << u"  "_s + name + u" removed"_s;
     for (auto it = after.begin(); it != after.end(); ++it) {
         if (before->value(it.key()) == it.value())
             continue;
-        if (!it.key().endsWith(QLatin1String(".pdf"))) {
-            shown << QStringLiteral("  ") + it.key() + QStringLiteral(" = ") + escape(it.value());
+        if (!it.key().endsWith(u".pdf"_s)) {
+            const QString bytes = QString::fromLatin1(it.value()); // a file of megabytes by its ends
+            shown << u"  "_s + it.key() + u" = "_s + (bytes.size() > 4096 ? escape(bytes.first(100), true) + u" ... %1 bytes ... "_s.arg(bytes.size()) + escape(bytes.last(100), true) : escape(bytes, true));
             continue;
         }
         // A PDF as a person reads it: its text, and its first page as a picture.
         const QString pdf = station.file(it.key());
-        const QString text = tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), hostPath(pdf), QStringLiteral("-")});
-        const QString title = tool(QStringLiteral("pdfinfo"), {hostPath(pdf)}).section(QStringLiteral("Title:"), 1).section(QLatin1Char('\n'), 0, 0);
-        shown << QStringLiteral("  %1, %2 pages, titled %3:").arg(it.key()).arg(text.count(QLatin1Char('\f'))).arg(title.trimmed());
-        for (const QString &line : text.split(QLatin1Char('\n')))
-            shown << QStringLiteral("    ") + printable(line);
-        pictures << std::pair{firstPage(hostPath(pdf), station), base + QStringLiteral("-page1.png")};
+        const QString text = tool(u"pdftotext"_s, {u"-raw"_s, hostPath(pdf), u"-"_s});
+        const QString title = tool(u"pdfinfo"_s, {hostPath(pdf)}).section(u"Title:"_s, 1).section(u'\n', 0, 0);
+        shown << u"  %1, %2 pages, titled %3:"_s.arg(it.key()).arg(text.count(u'\f')).arg(title.trimmed());
+        for (const QString &line : text.split(u'\n'))
+            shown << u"    "_s + escape(line);
+        pictures << std::pair{firstPage(hostPath(pdf), station), base + u"-page1.png"_s};
     }
-    const QImage drawing = station.find<QWidget>(QStringLiteral("DrawingSurface"))->grab().toImage();
+    const QImage drawing = station.find<QWidget>(u"DrawingSurface"_s)->grab().toImage();
     QImage blank(drawing.size(), drawing.format());
     blank.fill(station.window->palette().color(QPalette::Window));
-    const QString chart = drawing == blank ? QStringLiteral("blank") : drawing == drawn ? QStringLiteral("as the step draw left it")
-                                                                                       : QFileInfo(base).fileName() + QStringLiteral(".png");
-    if (chart.endsWith(QLatin1String(".png")))
-        pictures << std::pair{drawing, base + QStringLiteral(".png")};
-    shown << QStringLiteral("chart: ") + chart;
+    const QString chart = drawing == blank ? u"blank"_s : drawing == drawn ? u"as the step draw left it"_s : QFileInfo(base).fileName() + u".png"_s;
+    if (chart.endsWith(u".png"_s))
+        pictures << std::pair{drawing, base + u".png"_s};
+    shown << u"chart: "_s + chart;
     // The temporary folder has another name in every run.
-    return today(shown.join(QLatin1Char('\n')).replace(station.data, QStringLiteral("<Daten>/"))
-                     .replace(QDir::toNativeSeparators(station.data), QStringLiteral("<Daten>/"))) + QLatin1Char('\n');
+    return today(shown.join(u'\n').replace(station.data, u"<Daten>/"_s)
+                     .replace(QDir::toNativeSeparators(station.data), u"<Daten>/"_s)) + u'\n';
 }
 
 } // namespace
@@ -677,10 +642,10 @@ void TestScenarios::visit_data()
     QTest::addColumn<QString>("path");
     // A visit made for another scale, locale or system is no part of this
     // run: CTest runs each with its own, and Windows has no Linux scenario.
-    static const QRegularExpression condition(QStringLiteral("^(scale|locale|system) (.*)$"), QRegularExpression::MultilineOption);
-    const QMap<QString, QString> run{{QStringLiteral("scale"), qEnvironmentVariable("QT_SCALE_FACTOR")},
-                                     {QStringLiteral("locale"), qEnvironmentVariable("LC_ALL")}, {QStringLiteral("system"), kSystem}};
-    for (const QFileInfo &info : QDir(QStringLiteral(SCENARIOS_DIR)).entryInfoList({QStringLiteral("*.txt")})) {
+    static const QRegularExpression condition(u"^(scale|locale|system) (.*)$"_s, QRegularExpression::MultilineOption);
+    const QMap<QString, QString> run{{u"scale"_s, qEnvironmentVariable("QT_SCALE_FACTOR")},
+                                     {u"locale"_s, qEnvironmentVariable("LC_ALL")}, {u"system"_s, kSystem}};
+    for (const QFileInfo &info : QDir(QStringLiteral(SCENARIOS_DIR)).entryInfoList({u"*.txt"_s})) {
         QFile file(info.filePath());
         file.open(QIODevice::ReadOnly);
         const QString steps = QString::fromUtf8(file.readAll()).section(kExpected, 0, 0);
@@ -688,10 +653,9 @@ void TestScenarios::visit_data()
         // Windows platform, whose print engine draws with the system's fonts;
         // one without a print service by a program started without one, as
         // Wine reads its printers from CUPS when a program starts.
-        static const QRegularExpression queue(QStringLiteral("^printer bmi-pondra-"), QRegularExpression::MultilineOption);
-        static const QRegularExpression noService(QStringLiteral("^printer (none|unreachable)$"), QRegularExpression::MultilineOption);
-        bool here = kSystem != QLatin1String("Windows")
-            || (queue.match(steps).hasMatch() == (QGuiApplication::platformName() == QLatin1String("windows"))
+        static const QRegularExpression queue(u"^printer bmi-pondra-"_s, QRegularExpression::MultilineOption);
+        static const QRegularExpression noService(u"^printer (none|unreachable)$"_s, QRegularExpression::MultilineOption);
+        bool here = kSystem != u"Windows"_s || (queue.match(steps).hasMatch() == (QGuiApplication::platformName() == u"windows"_s)
                 && noService.match(steps).hasMatch() == qEnvironmentVariableIsSet("CUPS_SERVER"));
         for (const QRegularExpressionMatch &match : condition.globalMatch(steps))
             here = here && run.value(match.captured(1)) == match.captured(2);
@@ -704,8 +668,8 @@ void TestScenarios::visit_data()
 // area of the queue: a page on paper keeps a Windows picture beside it.
 QString reference(const QString &picture)
 {
-    const QString windows = picture.chopped(4) + QStringLiteral("-windows.png");
-    return kSystem == QLatin1String("Windows") && picture.endsWith(QLatin1String("-paper.png")) ? windows : picture;
+    const QString windows = picture.chopped(4) + u"-windows.png"_s;
+    return kSystem == u"Windows"_s && picture.endsWith(u"-paper.png"_s) ? windows : picture;
 }
 
 void TestScenarios::visit()
@@ -721,14 +685,14 @@ void TestScenarios::visit()
     QList<std::pair<QImage, QString>> pictures;
     QString shown;
     try {
-        shown = carryOut(station, forThisSystem(steps).split(QLatin1Char('\n'), Qt::SkipEmptyParts), path.chopped(4), pictures);
+        shown = carryOut(station, forThisSystem(steps).split(u'\n', Qt::SkipEmptyParts), path.chopped(4), pictures);
     } catch (const Stop &stop) {
         if (stop.missing && !kInCi)
             QSKIP(qPrintable(stop.why));
         QFAIL(qPrintable(stop.why + QLatin1String(stop.missing ? " (under CI what is missing fails)" : "")));
     }
 
-    const QStringList got = shown.split(QLatin1Char('\n'));
+    const QStringList got = shown.split(u'\n');
     if (qEnvironmentVariableIsSet("BMI_UPDATE_EXPECTED")) {
         QVERIFY2(!kInCi, "BMI_UPDATE_EXPECTED: CI compares, it never writes what is expected");
         QVERIFY2(forThisSystem(expected) == expected, "lines marked for one system are updated by hand");
@@ -738,9 +702,9 @@ void TestScenarios::visit()
             QVERIFY2(picture.save(reference(name)), qPrintable(reference(name)));
         QFAIL("written: review it with git diff, then run the test again");
     }
-    const QStringList mine = forThisSystem(expected).split(QLatin1Char('\n'));
+    const QStringList mine = forThisSystem(expected).split(u'\n');
     for (qsizetype i = 0; i < qMax(got.size(), mine.size()); ++i) {
-        QVERIFY2(got.value(i) == mine.value(i), qPrintable(QStringLiteral("line %1 of the expected part:\n   got: %2\n  want: %3")
+        QVERIFY2(got.value(i) == mine.value(i), qPrintable(u"line %1 of the expected part:\n   got: %2\n  want: %3"_s
                                                                .arg(i + 1).arg(got.value(i), mine.value(i))));
     }
     for (const auto &[picture, name] : pictures)
@@ -756,9 +720,9 @@ int main(int argc, char *argv[])
     if (argc == 5 && qstrcmp(argv[1], "station") == 0) {
         for (int n = 0; n < std::atoi(argv[4]); ++n) {
             for (int person = 0; person < std::atoi(argv[3]); ++person) {
-                const QString name = QStringLiteral("Zwei Stationen %1").arg(person);
+                const QString name = u"Zwei Stationen %1"_s.arg(person);
                 if (const QString failed = PersonFile::store(PersonFile::path(name), (name + " " + argv[2]).toLatin1(),
-                        QStringLiteral("  %1%2 BMI: 22").arg(argv[2]).arg(n).toLatin1()); !failed.isEmpty())
+                        u"  %1%2 BMI: 22"_s.arg(argv[2]).arg(n).toLatin1()); !failed.isEmpty())
                     return std::puts(qPrintable(failed)), 1;
             }
         }
@@ -769,7 +733,7 @@ int main(int argc, char *argv[])
         for (int n = 0; n < std::atoi(argv[3]); ++n) {
             const auto printer = SystemPrinter::open({{}, QString::fromStdString(Native::dataFolder()) + "Zwei Stationen.pdf"});
             printer->printLine(argv[2] + QString::number(n));
-            if (const QString said = printer->endDocument(); !said.endsWith(QLatin1String(".pdf")))
+            if (const QString said = printer->endDocument(); !said.endsWith(u".pdf"_s))
                 return std::puts(qPrintable(said)), 1;
         }
         return 0;
