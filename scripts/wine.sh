@@ -39,6 +39,7 @@ QT_FORCE_STDERR_LOGGING=1
 wine regedit /s "$(windows "$WINEPREFIX/environment.reg")"
 status=0
 wine "$@" || status=$?
-# Wine's server outlives the program by seconds; wait so none is left behind.
-wineserver -w || true
+# Wine's server outlives the program by seconds; wait so none is left behind,
+# unless the caller keeps one running for several programs.
+[ -n "${BMI_WINE_KEEP_SERVER-}" ] || wineserver -w || true
 exit "$status"
