@@ -12,6 +12,5 @@ for _ in $(seq 200); do
   sleep 0.1
 done
 [ -s "$dir/display" ] || { echo "on-virtual-screen.sh: Xvfb did not start: $(cat "$dir/log")" >&2; exit 1; }
-status=0
-DISPLAY=:$(head -n 1 "$dir/display") "$@" || status=$?
-exit $status
+# Under set -e the command's failure is the script's, and the trap ends Xvfb.
+DISPLAY=:$(head -n 1 "$dir/display") "$@"

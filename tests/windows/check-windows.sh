@@ -7,8 +7,8 @@
 #   check-windows.sh installer BUILD_DIR SOURCE_DIR: install silently, start
 #     the installed program's window on a virtual X server (every DLL and
 #     plugin it needs is shipped), install again, uninstall; the data folder
-#     and an operator's changed text survive all of it, also when the program was
-#     installed into the data folder itself.
+#     and an operator's changed text survive all of it, also when the
+#     program was installed into the data folder itself.
 set -Eeuo pipefail
 mode=$1 build=$(realpath "$2") source=$(realpath "$3")
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -67,4 +67,5 @@ installer)
   wine_wait "$data/uninstall.exe" /S
   [ "$(cd "$data" && sha256sum -- * 2>&1)" = "$kept" ] || fail "uninstalling changed the data folder it was installed into: $(ls -A "$data" 2>&1)"
   ;;
+*) fail "no such check: $mode (suite or installer)" ;;
 esac
