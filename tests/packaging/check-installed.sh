@@ -23,6 +23,7 @@ starts() {
     "$@" & pid=$!
     for _ in $(seq 300); do
       xwininfo -name "BMI - Pondra" 2>/dev/null | grep -q IsViewable && { kill $pid; exit 0; }
+      kill -0 $pid 2>/dev/null || exit 1
       sleep 0.1
     done
     kill $pid; exit 1' check "$@" || fail "the window of $1 did not appear"
