@@ -31,21 +31,17 @@ using namespace Qt::StringLiterals;
 #ifdef Q_OS_LINUX
 #include <cups/cups.h>
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/fsuid.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
 const QString kExpected = u"--- expected\n"_s;
-bool canMount = false; // root in a mount namespace of the test's own
 const bool kInCi = qgetenv("CI") == "true";
 // The fields a person types into, in the order a step "enter" gives them.
 const QStringList kFields{u"text"_s, u"Text7"_s, u"Text5"_s, u"Text2"_s, u"Text1"_s, u"Text3"_s};
@@ -358,16 +354,16 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             QDir(station.data).mkdir(rest);
         else if (word == u"remove"_s)
             QFile::remove(station.file(rest)) || QDir(station.data).rmdir(rest);
+        else if (word == u"sh"_s) {
+            // What only a shell makes: links, devices, modes, mounts, stand-ins
+            // for commands; in the data folder. What it cannot do here is missing.
+            try {
+                tool(u"sh"_s, {u"-c"_s, u"cd \"$1\" && PATH=/usr/sbin:/usr/bin:/bin && "_s + rest, u"sh"_s, hostPath(station.data)});
+            } catch (const Stop &stop) {
+                throw Stop{stop.why, true};
+            }
+        }
 #ifdef Q_OS_LINUX
-        else if (word == u"link"_s)
-            QFile::link(right, station.file(left));
-        else if (word == u"fifo"_s)
-            ::mkfifo(path, 0600);
-        else if (word == u"device"_s) {
-            if (::mknod(path, S_IFCHR | 0666, makedev(1, 3)) != 0) // like /dev/null
-                throw Stop{u"making a device needs root"_s, true};
-        } else if (word == u"mode"_s)
-            ::chmod(path, right.toUInt(nullptr, 8));
         else if (word == u"watch"_s) {
             // Through a link, what it names: an open through it opens that.
             // The runner's own open shows that the watch sees one.
@@ -378,19 +374,7 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             watched.insert(watching, left);
         } else if (word == u"read"_s) // by the last press, in whole megabytes
             station.events << u"the press read %1 MB"_s.arg((bytesRead() - readBefore) / 1000000);
-        else if (word == u"disk"_s) {
-            const QByteArray folder = QFile::encodeName(station.data);
-            if (!canMount)
-                throw Stop{u"mounting needs root and a mount namespace"_s, true};
-            if (rest == u"full"_s)
-                ::mount("tmpfs", folder, "tmpfs", MS_NOSUID | MS_NODEV, "size=65536");
-            else if (::mount(folder, folder, nullptr, MS_BIND, nullptr) == 0)
-                ::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
-        } else if (word == u"fill"_s) {
-            QFile filler(station.file(u"filler"_s));
-            filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-            while (filler.write(QByteArray(4096, 'f')) == 4096) {}
-        } else if (word == u"nobody"_s) {
+        else if (word == u"nobody"_s) {
             if (::geteuid() != 0)
                 throw Stop{u"acting as another user needs root"_s, true};
             asNobody = true;
@@ -488,15 +472,6 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
                 letGo << others.back().get();
         } else if (word == u"printer"_s && left == u"says"_s)
             station.printOutcome = right;
-#ifdef Q_OS_LINUX
-        else if (word == u"stub"_s) {
-            // In place of a system command: notes how it was called, ends as told.
-            QFile command(station.home.path() + u"/bin/"_s + left);
-            command.open(QIODevice::WriteOnly);
-            command.write(u"#!/bin/sh\necho \"%1 $@\" >> \"$HOME/called\"\n%2\n"_s.arg(left, right).toUtf8());
-            command.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        }
-#endif
         else if (word == u"printer"_s) {
             // The real printing, with this queue as the default, or none at
             // all: a print service of the visit's own without queues.
@@ -748,7 +723,8 @@ int main(int argc, char *argv[])
         return Native::appendBlock(opened.file, "  von der anderen Station\r\n", true).ok() ? 0 : 1;
     }
 #ifdef Q_OS_LINUX
-    canMount = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    // Mounts of a visit (as root) stay in a namespace of the test's own.
+    ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
     qputenv("FONTCONFIG_FILE", SCENARIOS_DIR "/../fonts.conf");
 #endif
     QApplication app(argc, argv);
