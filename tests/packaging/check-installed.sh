@@ -15,30 +15,13 @@ for tool in dpkg-deb dpkg-shlibdeps objdump desktop-file-validate lintian appstr
   command -v $tool >/dev/null || skip "$tool not installed (scripts/test.sh installs it)"
 done
 deb() { find "$work/deb" -maxdepth 1 -name 'bmi-pondra_*.deb' | head -n 1; }
-# A fresh home: the start script makes the data folder with the package's
-# samples, and the window appears on an X server.
-starts() {
-  home=$(mktemp -d "$work/home.XXXXXX")
-  HOME=$home "$source/scripts/on-virtual-screen.sh" env -u QT_QPA_PLATFORM bash -c '
-    "$@" & pid=$!
-    for _ in $(seq 300); do
-      xwininfo -name "BMI - Pondra" 2>/dev/null | grep -q IsViewable && { kill $pid; exit 0; }
-      kill -0 $pid 2>/dev/null || exit 1
-      sleep 0.1
-    done
-    kill $pid; exit 1' check "$@" || fail "the window of $1 did not appear"
-  for n in 0 1 2 3 4 5; do cmp "$source/data/bmi$n.txt" "$home/Eigene Dateien/bmi$n.txt"; done
-}
-
 case $mode in
 package)
   rm -rf "$work/deb" "$root"
   "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1 || fail "cpack: $(cat "$work/cpack.log")"
   dpkg -x "$(deb)" "$root"
-  expected=$(printf '%s\n' ./usr/bin/bmi-pondra{,-start} ./usr/share/{applications/bmi-pondra.desktop,doc/bmi-pondra/{changelog.gz,copyright}} \
-    ./usr/share/{lintian/overrides/bmi-pondra,man/{,de/}man1/bmi-pondra{,-start}.1.gz,metainfo/de.bmi_pondra.station.metainfo.xml} \
-    ./usr/share/bmi-pondra/bmi{0,1,2,3,4,5}.txt ./usr/share/icons/hicolor/scalable/apps/bmi-pondra.svg | sort)
-  [ "$(dpkg-deb -c "$(deb)" | awk '/^[-l]/ {print $6}' | sort)" = "$expected" ] || fail "other files than expected"
+  # The package's files, as listed beside this script.
+  dpkg-deb -c "$(deb)" | awk '/^[-l]/ {print $6}' | sort | diff -u "$(dirname "$0")/files.txt" - || fail "other files than expected"
   # Every library the program loads comes from a package it depends on.
   depends=$(dpkg-deb -f "$(deb)" Depends)
   for lib in $(objdump -p "$root/usr/bin/bmi-pondra" | awk '$1 == "NEEDED" && $2 ~ /Qt6|cups/ {print $2}'); do
@@ -56,7 +39,18 @@ package)
 start)
   [ -d "$root" ] || skip "no package was built"
   start=("$root/usr/bin/bmi-pondra-start" "$root/usr/bin/bmi-pondra" "$root/usr/share/bmi-pondra")
-  starts "${start[@]}"
+  # A fresh home: the start script makes the data folder with the package's
+  # samples, and the window appears on an X server.
+  home=$(mktemp -d "$work/home.XXXXXX")
+  HOME=$home "$source/scripts/on-virtual-screen.sh" env -u QT_QPA_PLATFORM bash -c '
+    "$@" & pid=$!
+    for _ in $(seq 300); do
+      xwininfo -name "BMI - Pondra" 2>/dev/null | grep -q IsViewable && { kill $pid; exit 0; }
+      kill -0 $pid 2>/dev/null || exit 1
+      sleep 0.1
+    done
+    kill $pid; exit 1' check "${start[@]}" || fail "the window of ${start[0]} did not appear"
+  for n in 0 1 2 3 4 5; do cmp "$source/data/bmi$n.txt" "$home/Eigene Dateien/bmi$n.txt"; done
   # A later start keeps an operator's own text and puts back a missing sample;
   # without a display it says so in one line.
   printf 'Eigener Text\r\n' >"$home/Eigene Dateien/bmi3.txt"
