@@ -161,10 +161,7 @@ public:
         : m_log(log), m_outcome(std::move(outcome)), m_listed(std::move(listed)) {}
     void setFontSize(qreal points) override { log(u"font size %1"_s.arg(m_points = points), m_position); }
     void setDrawWidth(int pixels) override { log(u"draw width %1"_s.arg(pixels), m_position); }
-    void printLine(const QString &text) override
-    {
-        log(u"text %1 at %2"_s.arg(quoted(text), point(m_position)), {0, m_position.y() + 20 * m_points});
-    }
+    void printLine(const QString &text) override { log(u"text %1 at %2"_s.arg(quoted(text), point(m_position)), {0, m_position.y() + 20 * m_points}); }
     void segment(float x1, float y1, float x2, float y2) override { log(u"segment %1 %2"_s.arg(point({x1, y1}), point({x2, y2})), {x2, y2}); }
     void box(float x1, float y1, float x2, float y2, const QColor &outline) override
     {
@@ -541,6 +538,10 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             station.events << u"focus: "_s + QApplication::focusWidget()->objectName();
         else if (word == u"window"_s)
             pictures << std::pair{station.window->grab().toImage(), base + u"-window.png"_s};
+        else if (word == u"controls"_s)
+            for (const QWidget *control : station.window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                station.events << u"%1 %2 at %3,%4 size %5x%6"_s.arg(control->metaObject()->className(), control->objectName())
+                                      .arg(control->x()).arg(control->y()).arg(control->width()).arg(control->height());
         else
             throw Stop{u"unknown step here (one only Linux has is marked \"(Linux) \"): "_s + step};
     }
