@@ -338,7 +338,6 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
         const QString rest = step.section(u' ', 1);
         const QString left = rest.section(u" = "_s, 0, 0);
         const QString right = rest.startsWith(u"= "_s) ? rest.mid(2) : rest.section(u" = "_s, 1);
-        const QByteArray path = QFile::encodeName(station.file(left));
         const bool acts = word == u"press"_s || word == u"key"_s || word == u"waits"_s;
         // Noted before the first watch, as reading the files opens them.
         if ((acts || word == u"watch"_s) && !before)
@@ -359,6 +358,7 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
         else if (word == u"watch"_s) {
             // Through a link, what it names: an open through it opens that.
             // The runner's own open shows that the watch sees one.
+            const QByteArray path = QFile::encodeName(station.file(left));
             const int watching = inotify_add_watch(station.watch, path, IN_OPEN);
             ::close(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
             if (watching < 0 || !station.opened().contains(watching))

@@ -9,7 +9,7 @@
 # links. With "wine", the Windows station under Wine (STATION is then
 # scripts/wine.sh QT PREFIX TST_SCENARIOS.exe, the data folder its prefix's
 # "C:\Eigene Dateien"): at once, killed, and its flush failing.
-# Exits 77 where strace, fusefat or a mount cannot run and nothing failed;
+# Exits 77 where strace or fusefat cannot run and nothing failed;
 # under CI such a skip fails.
 # Usage: shared-folder.sh [fat|wine] STATION...
 set -uo pipefail
