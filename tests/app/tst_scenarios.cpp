@@ -430,7 +430,7 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             poll.start(10);
             if (!keys.isEmpty())
                 MessageBox::answerWith(nullptr);
-            const QTime clock = QTime::currentTime();
+            const qint64 clock = QDateTime::currentMSecsSinceEpoch();
             if (word == u"key"_s)
                 QTest::keySequence(QApplication::focusWidget(), QKeySequence(rest));
             else
@@ -438,7 +438,7 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             if (!QTest::qWaitFor([&] { return keys.isEmpty(); }, 2000))
                 throw Stop{u"no message box came for the keys "_s + keys.join(u' ')};
             if (word == u"waits"_s)
-                station.events << u"waited %1 s, the window went on: %2"_s.arg(clock.secsTo(QTime::currentTime())).arg(ticks ? "yes" : "no");
+                station.events << u"waited %1 s, the window went on: %2"_s.arg((QDateTime::currentMSecsSinceEpoch() - clock) / 1000).arg(ticks ? "yes" : "no");
             station.answerBoxes();
 #ifdef Q_OS_LINUX
             ::setfsuid(0);
