@@ -349,11 +349,10 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             station.write(left, unescape(right));
         else if (word == u"repeat"_s) // appended, a number of times
             station.write(left, unescape(right.section(u' ', 1)).repeated(right.section(u' ', 0, 0).toInt()), true);
-        else if (word == u"sh"_s) {
-            // Folders, links, devices, modes, mounts, stand-ins for commands, the
-            // package's samples ($SAMPLES); in the data folder.
+        // Folders, links, devices, modes, mounts, stand-ins for commands, the
+        // package's samples ($SAMPLES); in the data folder.
+        else if (word == u"sh"_s)
             shell(station.data, rest);
-        }
 #ifdef Q_OS_LINUX
         else if (word == u"watch"_s) {
             // Through a link, what it names: an open through it opens that.
@@ -430,7 +429,8 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             poll.start(10);
             if (!keys.isEmpty())
                 MessageBox::answerWith(nullptr);
-            const qint64 clock = QDateTime::currentMSecsSinceEpoch();
+            QElapsedTimer clock; // the time that passed, whatever the clock shows
+            clock.start();
             if (word == u"key"_s)
                 QTest::keySequence(QApplication::focusWidget(), QKeySequence(rest));
             else
@@ -438,7 +438,7 @@ QString carryOut(Station &station, const QStringList &steps, const QString &base
             if (!QTest::qWaitFor([&] { return keys.isEmpty(); }, 2000))
                 throw Stop{u"no message box came for the keys "_s + keys.join(u' ')};
             if (word == u"waits"_s)
-                station.events << u"waited %1 s, the window went on: %2"_s.arg((QDateTime::currentMSecsSinceEpoch() - clock) / 1000).arg(ticks ? "yes" : "no");
+                station.events << u"waited %1 s, the window went on: %2"_s.arg(clock.elapsed() / 1000).arg(ticks ? "yes" : "no");
             station.answerBoxes();
 #ifdef Q_OS_LINUX
             ::setfsuid(0);
